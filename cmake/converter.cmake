@@ -1,0 +1,15 @@
+# The converter is Debian's ffmpeg, linked in as <system folder>/calm/client.exe.
+find_program(CALM_FFMPEG ffmpeg)
+if(NOT CALM_FFMPEG)
+  message(FATAL_ERROR "ffmpeg was not found; install it (apt-get install ffmpeg) or run 'make test'.")
+endif()
+execute_process(COMMAND ${CALM_FFMPEG} -hide_banner -filters
+                OUTPUT_VARIABLE calm_ffmpeg_filters ERROR_QUIET)
+foreach(filter vidstabdetect vidstabtransform unsharp)
+  if(NOT calm_ffmpeg_filters MATCHES "${filter}")
+    message(FATAL_ERROR "${CALM_FFMPEG} lacks the ${filter} filter; Calmora needs an ffmpeg built with vid.stab.")
+  endif()
+endforeach()
+set(CALM_CONVERTER_DIR ${CMAKE_BINARY_DIR}/lib/calmora/calm)
+file(MAKE_DIRECTORY ${CALM_CONVERTER_DIR})
+file(CREATE_LINK ${CALM_FFMPEG} ${CALM_CONVERTER_DIR}/client.exe SYMBOLIC)

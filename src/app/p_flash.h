@@ -1,0 +1,23 @@
+#pragma once
+// The splash window, on screen while the converter is checked at start.
+
+#include <QWidget>
+
+class QLabel;
+
+namespace calm {
+
+class Tflash final : public QWidget
+{
+    Q_OBJECT
+public:
+    Tflash();
+
+private:
+    QLabel* flash = nullptr;
+};
+
+// The splash picture: 350 x 180, 24 bits per pixel, drawn here.
+QImage splash_picture();
+
+} // namespace calm

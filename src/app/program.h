@@ -1,0 +1,23 @@
+#pragma once
+// Program start: the splash, the converter check, then the windows in their
+// order. start() returns nothing when the check failed, after telling the
+// user; the caller then ends the program.
+
+#include "platform/environment.h"
+
+#include <memory>
+
+namespace calm {
+
+class Tmain;
+
+struct Program
+{
+    explicit Program(Environment& env);
+    ~Program();
+    std::unique_ptr<Tmain> main;
+};
+
+std::unique_ptr<Program> start(Environment& env);
+
+} // namespace calm

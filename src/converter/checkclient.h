@@ -1,0 +1,13 @@
+#pragma once
+// The start-up check: the converter, run without arguments, must print its
+// banner "ffmpeg version" before it ends.
+
+#include "platform/environment.h"
+
+#include <string>
+
+namespace calm {
+
+bool checkclient(std::string& code, const Environment& env);
+
+} // namespace calm

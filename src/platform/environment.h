@@ -1,0 +1,25 @@
+#pragma once
+// What the windows are handed instead of reaching for the real system:
+// folders, dialogs, the message pump and the way to start a child.
+// main() builds the real one; tests point it at a temporary folder and fakes.
+
+#include "process.h"
+
+#include <functional>
+#include <string>
+
+namespace calm {
+
+class Dialogs;
+
+struct Environment
+{
+    std::string program_folder; // with its trailing separator
+    std::string system_folder;  // the converter is <this>/calm/client.exe
+    Dialogs* dialogs = nullptr;
+    std::function<void()> pump;  // handles pending messages, then returns
+    ProcessFactory make_process; // empty: a real child process
+    int idle_wait_ms = 10;       // an idle turn waits this long for output
+};
+
+} // namespace calm
