@@ -59,7 +59,11 @@ QStringList qt_filters(const std::string& filter)
 void QtDialogs::message(QWidget* owner, const std::string& text, const std::string& caption,
                         Icon icon)
 {
-    QMessageBox box(qt_icon(icon), to_qstring(caption), to_qstring(text), QMessageBox::Ok, owner);
+    // A lone carriage return breaks the line, as it does in the system's own boxes.
+    QString shown = to_qstring(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    QMessageBox box(qt_icon(icon), to_qstring(caption), shown, QMessageBox::Ok, owner);
     box.exec();
 }
 
