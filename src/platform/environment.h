@@ -20,6 +20,7 @@ struct Environment
     std::function<void()> pump;  // handles pending messages, then returns
     ProcessFactory make_process; // empty: a real child process
     int idle_wait_ms = 10;       // an idle turn waits this long for output
+    std::function<void(const std::string&)> open_address; // empty: the desktop's handler
 };
 
 } // namespace calm
