@@ -13,6 +13,7 @@
 //   exit N          end with status N
 //   hang            never end
 //   signal N        raise signal N on itself
+//   stamp           write "stamp <monotonic ns>" and a line break (latency benchmarks)
 // Without a script, or with no rule matching, it prints a banner and exits 0.
 
 #include <chrono>
@@ -202,7 +203,12 @@ int main(int argc, char** argv)
         else if (cmd == "hang")
             for (;;)
                 ::pause();
-        else if (cmd == "signal")
+        else if (cmd == "stamp") {
+            const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                std::chrono::steady_clock::now().time_since_epoch())
+                                .count();
+            write_all("stamp " + std::to_string(ns) + "\n");
+        } else if (cmd == "signal")
             std::raise(std::stoi(rest));
     }
     return 0;
