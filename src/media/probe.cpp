@@ -1,0 +1,46 @@
+#include "probe.h"
+
+#include "converter/runner.h"
+#include "probe_parse.h"
+
+namespace calm {
+
+namespace {
+
+// Keeps the output exactly as the converter wrote it: every chunk once, in
+// order, nothing trimmed or left out. Where the pipe splits the text must
+// not matter: "Duration:" can end one read and " 00:01:10.52," start the
+// next, and a read may well repeat text that came before.
+class ProbeUse final : public ClientUse
+{
+  public:
+    explicit ProbeUse(Tffinfo& info) : info_(info) {}
+
+    int digit() const override { return 1; }
+    void started() override { output_.clear(); }
+    Verdict chunk(std::string_view chunk, std::string&) override
+    {
+        output_.append(chunk);
+        return Verdict::go_on;
+    }
+    // The converter ends with a failure status here (it was given no output
+    // file), so only the description decides.
+    bool ended(const ExitStatus&, std::string& code) override
+    {
+        return parse_media_description(output_, info_, code);
+    }
+
+  private:
+    Tffinfo& info_;
+    std::string output_;
+};
+
+} // namespace
+
+bool getvideoinfo(std::string& code, const std::string& path, Tffinfo& info, const Environment& env)
+{
+    ProbeUse use(info);
+    return runclient(use, CommandLine(converter_path(env)).text(" -i ").file(path), code, env);
+}
+
+} // namespace calm
