@@ -54,22 +54,27 @@ QStringList qt_filters(const std::string& filter)
     return out;
 }
 
+// A lone carriage return breaks the line, as it does in the system's own boxes.
+QString shown_text(const std::string& text)
+{
+    QString shown = to_qstring(text);
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return shown;
+}
+
 } // namespace
 
 void QtDialogs::message(QWidget* owner, const std::string& text, const std::string& caption,
                         Icon icon)
 {
-    // A lone carriage return breaks the line, as it does in the system's own boxes.
-    QString shown = to_qstring(text);
-    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    QMessageBox box(qt_icon(icon), to_qstring(caption), shown, QMessageBox::Ok, owner);
+    QMessageBox box(qt_icon(icon), to_qstring(caption), shown_text(text), QMessageBox::Ok, owner);
     box.exec();
 }
 
 bool QtDialogs::confirm(QWidget* owner, const std::string& text, const std::string& caption)
 {
-    QMessageBox box(QMessageBox::Question, to_qstring(caption), to_qstring(text),
+    QMessageBox box(QMessageBox::Question, to_qstring(caption), shown_text(text),
                     QMessageBox::Yes | QMessageBox::No, owner);
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
