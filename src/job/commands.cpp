@@ -1,0 +1,67 @@
+#include "commands.h"
+
+#include "media/numbers.h"
+#include "media/video_extensions.h"
+
+namespace calm {
+
+namespace {
+
+bool odd(const std::string& size)
+{
+    const auto n = whole_number(size);
+    return n && *n % 2 != 0;
+}
+
+std::string crop_for(const Tffinfo& ffinfo)
+{
+    return needs_even_crop(ffinfo) ? even_crop : "";
+}
+
+} // namespace
+
+bool needs_even_crop(const Tffinfo& ffinfo)
+{
+    return odd(ffinfo.width) || odd(ffinfo.height);
+}
+
+CommandLine analysis_command(const std::string& program, const Tffinfo& ffinfo,
+                             const Parameters& parameters)
+{
+    CommandLine line(program);
+    line.text(" -i ")
+        .file(ffinfo.filename)
+        .text(" -y -vf " + crop_for(ffinfo) + "vidstabdetect=shakiness=" + parameters.shakiness +
+              ":accuracy=" + parameters.accuracy + ":stepsize=" + parameters.stepsize +
+              ":mincontrast=" + parameters.mincontrast + ":result=calm.trf -f null -");
+    return line;
+}
+
+std::string bitrate_option(const Tffinfo& ffinfo)
+{
+    if (!ffinfo.videobitrate.empty())
+        return " -b:v " + ffinfo.videobitrate + "k";
+    if (!ffinfo.bitrate.empty())
+        return " -b:v " + ffinfo.bitrate + "k";
+    return {};
+}
+
+CommandLine transform_command(const std::string& program, const Tffinfo& ffinfo,
+                              const std::string& output, const Parameters& parameters)
+{
+    const bool same_type =
+        ascii_upper(extension_of(output)) == ascii_upper(extension_of(ffinfo.filename));
+    const std::string filters =
+        crop_for(ffinfo) + "vidstabtransform=input=calm.trf:smoothing=" + parameters.smoothing +
+        ",unsharp=5:5:1.0:5:5:0.0 ";
+    CommandLine line(program);
+    line.text(" -i ").file(ffinfo.filename);
+    if (same_type)
+        line.text(" -c:a copy " + bitrate_option(ffinfo) + " -q:v 0 -y -vf " + filters);
+    else
+        line.text(" -q:a 0 -q:v 0 -y -vf " + filters);
+    line.file(output);
+    return line;
+}
+
+} // namespace calm

@@ -1,0 +1,35 @@
+#pragma once
+// The converter command lines of the two passes. Parameter texts go in
+// unchanged; file names are atomic pieces, so none can add an argument.
+//
+//   client.exe -i "<source>" -y -vf vidstabdetect=shakiness=5:accuracy=15:
+//       stepsize=6:mincontrast=0.3:result=calm.trf -f null -
+//   client.exe -i "<source>" -c:a copy  -b:v 4500k -q:v 0 -y -vf
+//       vidstabtransform=input=calm.trf:smoothing=10,unsharp=5:5:1.0:5:5:0.0 "<target>"
+
+#include "converter/command_line.h"
+#include "media/ffinfo.h"
+#include "settings/parameters.h"
+
+#include <string>
+
+namespace calm {
+
+// vid.stab needs even frame sizes; a known odd width or height is cropped
+// to the even size below it in both passes.
+bool needs_even_crop(const Tffinfo& ffinfo);
+
+inline constexpr const char* even_crop = "crop=trunc(iw/2)*2:trunc(ih/2)*2,";
+
+CommandLine analysis_command(const std::string& program, const Tffinfo& ffinfo,
+                             const Parameters& parameters);
+
+// " -b:v <video rate>k", else the overall rate, else nothing.
+std::string bitrate_option(const Tffinfo& ffinfo);
+
+// Audio is copied when the output's extension equals the source's, letters
+// compared without case; otherwise both streams are encoded at top quality.
+CommandLine transform_command(const std::string& program, const Tffinfo& ffinfo,
+                              const std::string& output, const Parameters& parameters);
+
+} // namespace calm

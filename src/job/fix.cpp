@@ -1,0 +1,41 @@
+#include "fix.h"
+
+#include "p_progress.h"
+#include "platform/gauge.h"
+#include "target.h"
+
+#include <QLabel>
+
+namespace calm {
+
+void btn_fix_click(FixContext& fix)
+{
+    Dialogs& dialogs = *fix.env.dialogs;
+    const std::string& source = fix.ffinfo.filename;
+    if (source.empty()) {
+        dialogs.message(fix.owner, "Please load file at first!", "Error", Icon::error);
+        return;
+    }
+    if (!file_exists(source)) {
+        dialogs.message(fix.owner, "Can not locate the source file: " + source, "Error",
+                        Icon::error);
+        return;
+    }
+    prepare_save_dialog(fix.save_dialog, source);
+    if (!dialogs.save_file(fix.owner, fix.save_dialog))
+        return;
+    const std::string& target = fix.save_dialog.file_name;
+    if (same_file(target, source)) {
+        dialogs.message(fix.owner, "The target file name is as same as source file", "Error",
+                        Icon::error);
+        return;
+    }
+    if (path_exists(target) && !dialogs.confirm(fix.owner, replace_question(target), "Confirm"))
+        return;
+    fix.progress.Label1->clear();
+    fix.progress.Gauge1->set_progress(0);
+    fix.cancel_flag = false;
+    fix.progress.exec();
+}
+
+} // namespace calm

@@ -1,0 +1,219 @@
+#include "p_progress.h"
+
+#include "commands.h"
+#include "converter/runner.h"
+#include "media/timecode.h"
+#include "pass_output.h"
+#include "platform/dialogs.h"
+#include "platform/error_report.h"
+#include "platform/folders.h"
+#include "platform/gauge.h"
+#include "platform/text.h"
+#include "target.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTimer>
+#include <filesystem>
+
+namespace calm {
+
+namespace {
+
+// One pass as a use of the runner: digit 3 or 4, Cancel polled on every turn.
+class PassUse final : public ClientUse
+{
+  public:
+    PassUse(Pass pass, double duration, const bool& cancel,
+            std::function<void(const ProgressStep&)> show)
+        : pass_(pass), duration_(duration), cancel_(cancel), show_(std::move(show)),
+          output_(pass, duration)
+    {
+    }
+
+    int digit() const override { return pass_ == Pass::analysis ? 3 : 4; }
+    const bool* cancel_flag() const override { return &cancel_; }
+    void started() override { output_ = PassOutput(pass_, duration_); }
+
+    Verdict chunk(std::string_view chunk, std::string& code) override
+    {
+        const auto taken = output_.take(chunk);
+        if (!taken.failure.empty()) {
+            code = taken.failure;
+            return Verdict::end_failure;
+        }
+        if (taken.progress) {
+            progressed_ = true;
+            show_(*taken.progress);
+        }
+        return Verdict::go_on;
+    }
+
+    // Only a converter that ended well counts: an error status means the
+    // pass did not do its work, whatever it printed before.
+    bool ended(const ExitStatus& status, std::string& code) override
+    {
+        if (status.clean())
+            return true;
+        code = output_.failure_reason(status);
+        return false;
+    }
+
+    bool progressed() const { return progressed_; }
+
+  private:
+    Pass pass_;
+    double duration_;
+    const bool& cancel_;
+    std::function<void(const ProgressStep&)> show_;
+    PassOutput output_;
+    bool progressed_ = false;
+};
+
+} // namespace
+
+Tprogress::Tprogress(Environment& env, JobInputs inputs, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), env_(env),
+      inputs_(std::move(inputs))
+{
+    setWindowTitle(QString());
+    QFont verdana(QStringLiteral("Verdana"), 8);
+    verdana.setStyleHint(QFont::SansSerif);
+    setFont(verdana);
+    setFixedSize(351, 96);
+
+    Label1 = new QLabel(this);
+    Label1->setGeometry(14, 9, 325, 20);
+    Gauge1 = new Gauge(this);
+    Gauge1->setGeometry(14, 35, 325, 19);
+    Button1 = new QPushButton(QStringLiteral("Cancel"), this);
+    Button1->setGeometry(138, 60, 89, 28);
+
+    timer_do = new QTimer(this);
+    timer_do->setSingleShot(true);
+    timer_do->setInterval(2);
+    timer_deletetrf = new QTimer(this);
+    timer_deletetrf->setSingleShot(true);
+    timer_deletetrf->setInterval(1);
+
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { guarded(*env_.dialogs, [this] { Button1Click(); }); });
+    connect(timer_do, &QTimer::timeout, this,
+            [this] { guarded(*env_.dialogs, [this] { timer_doTimer(); }); });
+    connect(timer_deletetrf, &QTimer::timeout, this,
+            [this] { guarded(*env_.dialogs, [this] { timer_deletetrfTimer(); }); });
+}
+
+void Tprogress::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
+        move(s->availableGeometry().center() - rect().center());
+    timer_do->start();
+}
+
+void Tprogress::reject()
+{
+    inputs_.cancel_flag = true;
+    QDialog::reject();
+}
+
+void Tprogress::Button1Click()
+{
+    // The running pass sees the flag on its next turn and stops its converter.
+    reject();
+}
+
+void Tprogress::timer_doTimer()
+{
+    timer_do->stop();
+    run_job();
+}
+
+void Tprogress::run_job()
+{
+    std::string code;
+    bool success = false;
+    try {
+        success = stabilize(code);
+    } catch (...) {
+        // The window still closes and cleans up; the error report follows.
+        end_job(false, code);
+        throw;
+    }
+    end_job(success, code);
+}
+
+bool Tprogress::stabilize(std::string& code)
+{
+    const bool& cancel = inputs_.cancel_flag;
+    // Cancel pressed before the job began: no converter is started at all.
+    if (cancel)
+        return false;
+    const double duration = timetosec(inputs_.ffinfo.duration);
+    const std::string program = converter_path(env_);
+    // Both passes meet in the target's folder, where calm.trf is written,
+    // read and removed; the program's own current folder stays as it is.
+    const std::string folder = folder_of(inputs_.target.file_name);
+    const auto show = [this](const ProgressStep& step) { show_step(step); };
+
+    PassUse analysis(Pass::analysis, duration, cancel, show);
+    if (!runclient(analysis, analysis_command(program, inputs_.ffinfo, inputs_.parameters()), code,
+                   env_, folder) ||
+        cancel)
+        return false;
+
+    // The converter writes beside the target; the target itself is only
+    // touched by the final rename.
+    TemporaryOutput output(inputs_.target.file_name);
+    if (!output.create(code))
+        return false;
+    PassUse transform(Pass::transform, duration, cancel, show);
+    if (!runclient(transform,
+                   transform_command(program, inputs_.ffinfo, output.path(), inputs_.parameters()),
+                   code, env_, folder) ||
+        cancel)
+        return false;
+    if (!analysis.progressed() && !transform.progressed())
+        return false;
+    return output.commit(code);
+}
+
+void Tprogress::end_job(bool success, const std::string& code)
+{
+    if (!inputs_.cancel_flag) {
+        if (success) {
+            if (inputs_.on_success)
+                inputs_.on_success();
+        } else {
+            env_.dialogs->message(this, "### " + inputs_.ffinfo.filename + " ### \r" + code,
+                                  "Error!", Icon::error);
+        }
+    }
+    // done() rather than close(): a close would count as Cancel.
+    done(QDialog::Accepted);
+    timer_deletetrf->start();
+}
+
+void Tprogress::show_step(const ProgressStep& step)
+{
+    Gauge1->set_progress(step.gauge);
+    Label1->setText(to_qstring(step.label));
+}
+
+void Tprogress::timer_deletetrfTimer()
+{
+    timer_deletetrf->stop();
+    const std::filesystem::path trf = folder_of(inputs_.target.file_name) + "calm.trf";
+    std::error_code ec;
+    if (!std::filesystem::is_directory(trf, ec))
+        std::filesystem::remove(trf, ec); // a failed removal is ignored
+}
+
+} // namespace calm

@@ -1,0 +1,70 @@
+#pragma once
+// The progress window and the stabilization job it runs. Shown modally, it
+// starts the job 2 ms later, once it is on screen: the analysis pass writes
+// the camera motion into calm.trf in the target's folder, the transform
+// pass writes the steadied video. One gauge spans both passes; Cancel stops
+// the running converter. The job succeeds only when both converters ended
+// by themselves with status 0, no failure text appeared and progress was
+// seen; the finished video then replaces the target in one rename, and
+// otherwise the target is left as it was.
+
+#include "media/ffinfo.h"
+#include "platform/environment.h"
+#include "settings/parameters.h"
+
+#include <QDialog>
+#include <functional>
+#include <string>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace calm {
+
+class Gauge;
+struct ProgressStep;
+struct SaveDialogState;
+
+struct JobInputs
+{
+    const Tffinfo& ffinfo;                  // source, duration, bit rates, frame size
+    const SaveDialogState& target;          // the target is its file_name
+    bool& cancel_flag;                      // owned by the main window
+    std::function<Parameters()> parameters; // read when each command line is built
+    std::function<void()> on_success;       // the main window's success report
+};
+
+class Tprogress final : public QDialog
+{
+    Q_OBJECT
+  public:
+    Tprogress(Environment& env, JobInputs inputs, QWidget* parent = nullptr);
+
+    QLabel* Label1 = nullptr;
+    Gauge* Gauge1 = nullptr;
+    QPushButton* Button1 = nullptr;
+    QTimer* timer_do = nullptr;
+    QTimer* timer_deletetrf = nullptr;
+
+    // Esc and the window manager's close mean Cancel too.
+    void reject() override;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void timer_doTimer();
+    void Button1Click();
+    void timer_deletetrfTimer();
+
+    void run_job();
+    bool stabilize(std::string& code);
+    void end_job(bool success, const std::string& code);
+    void show_step(const ProgressStep& step);
+
+    Environment& env_;
+    JobInputs inputs_;
+};
+
+} // namespace calm

@@ -1,0 +1,420 @@
+#include "fake_converter.h"
+#include "job/fix.h"
+#include "job/p_progress.h"
+#include "platform/gauge.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace calm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::child_processes;
+
+// The main window's side of a job: the media record, the save dialog, the
+// cancel flag, the parameters and the success report, around the real
+// progress window and the fake converter.
+struct Rig
+{
+    test::FakeConverter fake;
+    QWidget main_window;
+    Tffinfo ffinfo;
+    SaveDialogState save;
+    bool cancel_flag = true; // Fix clears it
+    Parameters parameters;
+    int successes = 0;
+    Tprogress progress{fake.env, JobInputs{ffinfo, save, cancel_flag, [this] { return parameters; },
+                                           [this] { ++successes; }}};
+    fs::path clips = fake.root() / "clips";
+    fs::path out = fake.root() / "out dir";
+
+    Rig()
+    {
+        fs::create_directories(clips);
+        fs::create_directories(out);
+        test::write_file(source(), "source video");
+        ffinfo.filename = source();
+        ffinfo.duration = "00:00:10.00";
+        ffinfo.videobitrate = "4500";
+        ffinfo.width = "320";
+        ffinfo.height = "240";
+    }
+
+    std::string source() const { return (clips / "shaky clip.mp4").string(); }
+    std::string target(const std::string& name = "steady.mp4") const
+    {
+        return (out / name).string();
+    }
+
+    // Presses Fix, the save dialog answering name; returns once the job and
+    // its clean-up have run.
+    void fix(const std::optional<std::string>& name)
+    {
+        fake.dialogs.save_answers.push_back(name);
+        FixContext context{fake.env, &main_window, ffinfo, save, cancel_flag, progress};
+        btn_fix_click(context);
+        test::wait_until([&] { return !progress.timer_deletetrf->isActive(); }, 2000);
+        QCoreApplication::processEvents();
+    }
+
+    // Clicks Cancel once when() holds, checking while the job runs.
+    void cancel_when(std::function<bool()> when)
+    {
+        auto* poll = new QTimer(&progress);
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, when] {
+            if (when()) {
+                poll->stop();
+                progress.Button1->click();
+            }
+        });
+        poll->start(5);
+    }
+
+    std::vector<std::string> out_files() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(out))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    std::string label() const { return progress.Label1->text().toStdString(); }
+    std::string failure_box(const std::string& code) const
+    {
+        return "### " + source() + " ### \r" + code;
+    }
+};
+
+std::string progress_line(const std::string& time)
+{
+    return "out frame=   10 fps=0.0 q=-0.0 size=N/A time=" + time + " bitrate=N/A speed=2x\\r\n";
+}
+
+std::string script(const std::string& analysis, const std::string& transform)
+{
+    return "on vidstabdetect\n" + analysis + "on vidstabtransform\n" + transform;
+}
+
+const std::string good_analysis = progress_line("00:00:05.00") + "sleep 30\n" +
+                                  progress_line("00:00:10.00") + "touch calm.trf\nexit 0\n";
+const std::string good_transform = progress_line("00:00:05.00") + "sleep 30\n" +
+                                   progress_line("00:00:10.00") + "touch-last\nexit 0\n";
+
+TEST(Job, WritesTheTargetWithBothPassesInItsFolder)
+{
+    Rig rig;
+    rig.fake.script(script(good_analysis, good_transform));
+    rig.fix(rig.target());
+
+    EXPECT_EQ(rig.successes, 1);
+    EXPECT_TRUE(rig.fake.dialogs.messages.empty());
+    EXPECT_FALSE(rig.cancel_flag);
+    const auto runs = rig.fake.runs();
+    ASSERT_EQ(runs.size(), 2u);
+    for (const auto& run : runs) {
+        EXPECT_EQ(fs::path(run.cwd), rig.out) << "calm.trf is written and read beside the target";
+        EXPECT_EQ(run.argv.at(0), rig.fake.converter());
+        EXPECT_EQ(run.argv.at(2), rig.source());
+    }
+    EXPECT_EQ(runs[0].argv.at(5),
+              "vidstabdetect=shakiness=5:accuracy=15:stepsize=6:mincontrast=0.3:result=calm.trf");
+    // The converter writes beside the target under another name of the same type.
+    const fs::path written = runs[1].argv.back();
+    EXPECT_EQ(written.parent_path(), rig.out);
+    EXPECT_EQ(written.extension(), ".mp4");
+    EXPECT_NE(written, fs::path(rig.target()));
+    EXPECT_EQ(runs[1].argv.at(3), "-c:a") << "same type: audio copied";
+
+    EXPECT_EQ(test::read_file(rig.target()), "fake output\n");
+    EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"})
+        << "calm.trf and the temporary file are gone";
+    EXPECT_EQ(rig.progress.Gauge1->progress(), 100);
+    EXPECT_EQ(rig.label(), "Process 00:00:10.00 ......");
+    EXPECT_FALSE(rig.progress.isVisible());
+    EXPECT_TRUE(child_processes().empty());
+}
+
+TEST(Job, HandlesTheConvertersOutputChunkByChunk)
+{
+    struct Case
+    {
+        const char* shows;
+        std::string analysis;
+        std::string transform;
+        std::size_t runs;
+        std::optional<std::string> code; // nothing: success
+        int gauge;
+        std::string label;
+    };
+    const std::string quiet_transform = "touch-last\nexit 0\n";
+    const Case cases[] = {
+        {"a failure text split across two reads ends the job",
+         progress_line("00:00:02.00") + "out x.mp4: No su\nsleep 50\nout ch file or directory\\n\n"
+                                        "hang\n",
+         good_transform, 1, "No such file", 10, "Analyze 00:00:02.00 ......"},
+        {"both failure texts: the assertion wins",
+         "out No such file\\nAssertion failed!\\n\nexit 0\n", good_transform, 1,
+         "Assertion failed!", 0, ""},
+        {"glibc's assertion split across two reads",
+         "out ffmpeg: frameinfo.c:38: vsFrameInfoInit: Assert\nsleep 50\n"
+         "out ion `width%2==0 && height%2==0' failed.\\n\nsignal 6\n",
+         good_transform, 1, "Assertion failed!", 0, ""},
+        {"size= in the previous read only is no progress line",
+         "out frame=1 size=N/A \nsleep 50\nout time=00:00:05.00 bitrate=N/A\\r\nexit 0\n",
+         quiet_transform, 2, "", 0, ""},
+        {"a time beyond the duration shows more than half in the analysis",
+         progress_line("00:00:10.20") + "exit 0\n", quiet_transform, 2, std::nullopt, 51,
+         "Analyze 00:00:10.20 ......"},
+        {"the transform pass is held at 100", good_analysis,
+         progress_line("00:00:30.00") + "touch-last\nexit 0\n", 2, std::nullopt, 100,
+         "Process 00:00:30.00 ......"},
+        {"a negative time is held at 0 in the analysis", progress_line("-00:00:30.00") + "exit 0\n",
+         quiet_transform, 2, std::nullopt, 0, "Analyze -00:00:30.00 ......"},
+        {"a negative time takes its half off 50 in the transform", good_analysis,
+         progress_line("-00:00:01.00") + "touch-last\nexit 0\n", 2, std::nullopt, 45,
+         "Process -00:00:01.00 ......"},
+        {"unreadable times are skipped and the job goes on",
+         progress_line("00:00:04.00") + "sleep 30\n" + progress_line("N/A") + "sleep 30\n" +
+             "out frame=2 size=N/A time=00:00:09.00 bitr\nexit 0\n",
+         quiet_transform, 2, std::nullopt, 20, "Analyze 00:00:04.00 ......"},
+        {"an unreadable time is no progress line", progress_line("N/A") + "exit 0\n",
+         quiet_transform, 2, "", 0, ""},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.fake.script(script(c.analysis, c.transform));
+        rig.fix(rig.target());
+        EXPECT_EQ(rig.fake.runs().size(), c.runs) << c.shows;
+        if (c.code) {
+            EXPECT_EQ(rig.successes, 0) << c.shows;
+            EXPECT_EQ(rig.fake.dialogs.message_texts(),
+                      std::vector<std::string>{rig.failure_box(*c.code)})
+                << c.shows;
+            EXPECT_FALSE(fs::exists(rig.target())) << c.shows;
+        } else {
+            EXPECT_EQ(rig.successes, 1) << c.shows;
+            EXPECT_TRUE(rig.fake.dialogs.messages.empty()) << c.shows;
+            EXPECT_TRUE(fs::exists(rig.target())) << c.shows;
+        }
+        EXPECT_EQ(rig.progress.Gauge1->progress(), c.gauge) << c.shows;
+        EXPECT_EQ(rig.label(), c.label) << c.shows;
+        EXPECT_TRUE(child_processes().empty()) << c.shows;
+    }
+}
+
+TEST(Job, AConverterEndingWithAnErrorStatusFailsTheJob)
+{
+    struct Case
+    {
+        const char* shows;
+        std::string analysis;
+        std::string transform;
+        std::size_t runs;
+        std::string code;
+    };
+    const Case cases[] = {
+        {"a transform pass that cannot write, after a good analysis", good_analysis,
+         "touch-last\nout Output #0, mp4, to 'x.mp4':\\n\nout x.mp4: Permission denied\\n\n"
+         "exit 1\n",
+         2, "x.mp4: Permission denied"},
+        {"a failed analysis starts no transform pass",
+         progress_line("00:00:05.00") + "out calm.trf: Read-only file system\\n\nexit 1\n",
+         good_transform, 1, "calm.trf: Read-only file system"},
+        {"a converter killed by a signal", good_analysis,
+         progress_line("00:00:05.00") + "signal 9\n", 2, "stopped by signal 9"},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        test::write_file(rig.target(), "precious");
+        rig.fake.dialogs.answers.push_back(true);
+        rig.fake.script(script(c.analysis, c.transform));
+        rig.fix(rig.target());
+
+        EXPECT_EQ(rig.successes, 0) << c.shows;
+        EXPECT_EQ(rig.fake.runs().size(), c.runs) << c.shows;
+        ASSERT_EQ(rig.fake.dialogs.messages.size(), 1u) << c.shows;
+        const auto& box = rig.fake.dialogs.messages[0];
+        EXPECT_EQ(box.text, rig.failure_box(c.code)) << c.shows;
+        EXPECT_EQ(box.caption, "Error!") << c.shows;
+        EXPECT_EQ(box.icon, Icon::error) << c.shows;
+        EXPECT_EQ(box.owner, &rig.progress) << c.shows;
+        EXPECT_EQ(test::read_file(rig.target()), "precious") << c.shows;
+        EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"}) << c.shows;
+        EXPECT_TRUE(child_processes().empty()) << c.shows;
+    }
+}
+
+TEST(Job, CancelInEitherPassLeavesNothingBehind)
+{
+    struct Case
+    {
+        const char* shows;
+        std::string analysis;
+        std::string transform;
+        std::string label_word;
+        std::size_t runs;
+    };
+    const std::string hanging_transform = progress_line("00:00:05.00") + "touch-last\nhang\n";
+    const Case cases[] = {
+        {"cancel in the analysis: no transform pass",
+         progress_line("00:00:05.00") + "touch calm.trf\nhang\n", good_transform, "Analyze", 1},
+        {"cancel in the transform: the part written is removed", good_analysis, hanging_transform,
+         "Process", 2},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        test::write_file(rig.target(), "precious");
+        rig.fake.dialogs.answers.push_back(true);
+        rig.fake.script(script(c.analysis, c.transform));
+        rig.cancel_when([&] { return rig.label().rfind(c.label_word, 0) == 0; });
+        rig.fix(rig.target());
+
+        EXPECT_TRUE(rig.cancel_flag) << c.shows;
+        EXPECT_EQ(rig.successes, 0) << c.shows;
+        EXPECT_TRUE(rig.fake.dialogs.messages.empty()) << c.shows;
+        EXPECT_EQ(rig.fake.runs().size(), c.runs) << c.shows;
+        EXPECT_TRUE(child_processes().empty()) << c.shows;
+        EXPECT_EQ(test::read_file(rig.target()), "precious") << c.shows;
+        EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"})
+            << c.shows << ": calm.trf and the partial output are gone";
+        EXPECT_FALSE(rig.progress.isVisible()) << c.shows;
+    }
+}
+
+TEST(Job, ASecondJobStartsClean)
+{
+    Rig rig;
+    rig.fake.script(script(good_analysis, progress_line("00:00:05.00") + "hang\n"));
+    rig.cancel_when([&] { return rig.label().rfind("Process", 0) == 0; });
+    rig.fix(rig.target());
+    ASSERT_TRUE(rig.cancel_flag);
+    ASSERT_EQ(rig.progress.Gauge1->progress(), 75);
+
+    // Converters that print nothing: only a clean start reports this as a failure
+    // with an empty code, leaving the gauge at 0 and the label empty.
+    rig.fake.script(script("exit 0\n", "touch-last\nexit 0\n"));
+    rig.fix(rig.target());
+    EXPECT_FALSE(rig.cancel_flag);
+    EXPECT_EQ(rig.successes, 0);
+    EXPECT_EQ(rig.fake.dialogs.message_texts(), std::vector<std::string>{rig.failure_box("")});
+    EXPECT_EQ(rig.progress.Gauge1->progress(), 0);
+    EXPECT_EQ(rig.label(), "");
+
+    rig.fake.script(script(good_analysis, good_transform));
+    rig.fix(rig.target("again.mp4"));
+    EXPECT_EQ(rig.successes, 1);
+    EXPECT_EQ(rig.fake.dialogs.messages.size(), 1u);
+}
+
+TEST(Fix, RefusesWithoutTouchingTheJob)
+{
+    struct Case
+    {
+        const char* shows;
+        std::function<std::optional<std::string>(Rig&)> prepare; // gives the save answer
+        std::optional<std::string> message;
+        bool save_dialog_shown;
+        std::optional<std::string> question;
+    };
+    const Case cases[] = {
+        {"no video loaded",
+         [](Rig& r) {
+             r.ffinfo.clear();
+             return std::optional<std::string>(r.target());
+         },
+         "Please load file at first!", false, std::nullopt},
+        {"the source is gone",
+         [](Rig& r) {
+             fs::remove(r.source());
+             return std::optional<std::string>(r.target());
+         },
+         "Can not locate the source file: ", false, std::nullopt},
+        {"the save dialog cancelled", [](Rig&) { return std::optional<std::string>(); },
+         std::nullopt, true, std::nullopt},
+        {"the source itself", [](Rig& r) { return std::optional<std::string>(r.source()); },
+         "The target file name is as same as source file", true, std::nullopt},
+        {"a link to the source",
+         [](Rig& r) {
+             fs::create_symlink(r.source(), r.target("link.mp4"));
+             return std::optional<std::string>(r.target("link.mp4"));
+         },
+         "The target file name is as same as source file", true, std::nullopt},
+        {"another path to the source",
+         [](Rig& r) {
+             return std::optional<std::string>(
+                 (r.out / ".." / "clips" / "shaky clip.mp4").string());
+         },
+         "The target file name is as same as source file", true, std::nullopt},
+        {"an existing target not to be replaced",
+         [](Rig& r) {
+             test::write_file(r.target(), "precious");
+             return std::optional<std::string>(r.target());
+         },
+         std::nullopt, true, "already exists.\rDo you want to replace it?"},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.fake.script(script(good_analysis, good_transform));
+        rig.progress.Label1->setText(QStringLiteral("old"));
+        rig.progress.Gauge1->set_progress(40);
+        const auto answer = c.prepare(rig);
+        const std::string source = rig.ffinfo.filename;
+        rig.fix(answer);
+
+        EXPECT_TRUE(rig.fake.runs().empty()) << c.shows;
+        EXPECT_TRUE(rig.cancel_flag) << c.shows << ": the flag is not touched";
+        EXPECT_EQ(rig.label(), "old") << c.shows;
+        EXPECT_EQ(rig.progress.Gauge1->progress(), 40) << c.shows;
+        EXPECT_EQ(rig.fake.dialogs.save_seen.size(), c.save_dialog_shown ? 1u : 0u) << c.shows;
+        if (c.message) {
+            ASSERT_EQ(rig.fake.dialogs.messages.size(), 1u) << c.shows;
+            const auto& box = rig.fake.dialogs.messages[0];
+            const std::string expected =
+                *c.message + (c.message->back() == ' ' ? source : std::string());
+            EXPECT_EQ(box.text, expected) << c.shows;
+            EXPECT_EQ(box.caption, "Error") << c.shows;
+            EXPECT_EQ(box.icon, Icon::error) << c.shows;
+            EXPECT_EQ(box.owner, &rig.main_window) << c.shows;
+        } else {
+            EXPECT_TRUE(rig.fake.dialogs.messages.empty()) << c.shows;
+        }
+        if (c.question) {
+            ASSERT_EQ(rig.fake.dialogs.questions.size(), 1u) << c.shows;
+            EXPECT_EQ(rig.fake.dialogs.questions[0].text, *answer + " " + *c.question) << c.shows;
+            EXPECT_EQ(rig.fake.dialogs.questions[0].caption, "Confirm") << c.shows;
+            EXPECT_EQ(test::read_file(*answer), "precious") << c.shows;
+        } else {
+            EXPECT_TRUE(rig.fake.dialogs.questions.empty()) << c.shows;
+        }
+        EXPECT_TRUE(fs::exists(rig.source()) || !rig.ffinfo.loaded() ||
+                    std::string(c.shows) == "the source is gone")
+            << c.shows;
+    }
+}
+
+TEST(Fix, PreparesTheSaveDialogAtEveryPress)
+{
+    Rig rig;
+    rig.fake.script(script(good_analysis, good_transform));
+    rig.fix(rig.target());
+    ASSERT_EQ(rig.successes, 1);
+    EXPECT_EQ(rig.save.file_name, rig.target()) << "the target stays in the dialog";
+    rig.save.filter_index = 2;
+    rig.fix(std::nullopt);
+    ASSERT_EQ(rig.fake.dialogs.save_seen.size(), 2u);
+    for (const auto& seen : rig.fake.dialogs.save_seen) {
+        EXPECT_EQ(seen.file_name, "");
+        EXPECT_EQ(seen.filter_index, 0);
+        EXPECT_EQ(seen.default_ext, "mp4");
+        EXPECT_EQ(seen.filter.substr(0, 24), "*.MP4|*.mp4|*.AVI|*.avi|");
+    }
+}
+
+} // namespace
+} // namespace calm

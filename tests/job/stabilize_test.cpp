@@ -1,0 +1,153 @@
+// The whole job with Debian's real converter on clips the tests make.
+
+#include "fake_converter.h"
+#include "job/fix.h"
+#include "job/p_progress.h"
+#include "media/probe.h"
+#include "platform/gauge.h"
+#include "shaky_clip.h"
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <cmath>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace calm {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A program folder whose converter is the real one.
+struct RealRig
+{
+    test::FakeConverter folder{false};
+    Tffinfo ffinfo;
+    SaveDialogState save;
+    bool cancel_flag = true;
+    Parameters parameters;
+    int successes = 0;
+    Tprogress progress{folder.env,
+                       JobInputs{ffinfo, save, cancel_flag, [this] { return parameters; },
+                                 [this] { ++successes; }}};
+    fs::path clip = folder.root() / "clips/shaky.mp4";
+    fs::path out = folder.root() / "out";
+
+    explicit RealRig(const test::ClipSpec& spec = {})
+    {
+        fs::create_symlink(test::ffmpeg_path(), folder.converter());
+        fs::create_directories(clip.parent_path());
+        fs::create_directories(out);
+        std::string log;
+        made = test::make_shaky_clip(clip, spec, &log);
+        EXPECT_TRUE(made) << log;
+        std::string code;
+        loaded = getvideoinfo(code, clip.string(), ffinfo, folder.env);
+        EXPECT_TRUE(loaded) << code;
+        ffinfo.filename = clip.string();
+    }
+
+    void fix(const std::string& target)
+    {
+        folder.dialogs.save_answers.push_back(target);
+        FixContext context{folder.env, nullptr, ffinfo, save, cancel_flag, progress};
+        btn_fix_click(context);
+        test::wait_until([&] { return !progress.timer_deletetrf->isActive(); }, 2000);
+        QCoreApplication::processEvents();
+    }
+
+    std::vector<std::string> out_files() const
+    {
+        std::vector<std::string> names;
+        for (const auto& e : fs::directory_iterator(out))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    bool made = false;
+    bool loaded = false;
+};
+
+TEST(Stabilize, TheOutputIsAtLeastTwiceAsSteady)
+{
+    RealRig rig;
+    ASSERT_TRUE(rig.made && rig.loaded);
+    const fs::path target = rig.out / "steady.mp4";
+    rig.fix(target.string());
+
+    EXPECT_EQ(rig.successes, 1) << (rig.folder.dialogs.messages.empty()
+                                        ? std::string()
+                                        : rig.folder.dialogs.messages[0].text);
+    EXPECT_TRUE(rig.folder.dialogs.messages.empty());
+    EXPECT_EQ(rig.progress.Gauge1->progress(), 100);
+    EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"}) << "calm.trf is gone";
+    EXPECT_TRUE(test::child_processes().empty());
+
+    const auto before = test::probe_video(rig.clip);
+    const auto after = test::probe_video(target);
+    ASSERT_GT(before.fps, 0);
+    EXPECT_EQ(after.width, 320);
+    EXPECT_EQ(after.height, 240);
+    EXPECT_LE(std::abs(after.frames - before.frames), 1);
+    EXPECT_LE(std::abs(after.duration - before.duration), 1 / before.fps);
+
+    const auto shaky = test::read_frames(rig.clip, before.width, before.height);
+    const auto steady = test::read_frames(target, after.width, after.height);
+    const double motion_before = test::mean_global_motion(shaky);
+    const double motion_after = test::mean_global_motion(steady);
+    const double change_before = test::mean_frame_difference(shaky);
+    const double change_after = test::mean_frame_difference(steady);
+    RecordProperty("motion_before", std::to_string(motion_before));
+    RecordProperty("motion_after", std::to_string(motion_after));
+    std::printf("global motion %.2f -> %.2f px, frame difference %.2f -> %.2f\n", motion_before,
+                motion_after, change_before, change_after);
+    EXPECT_GT(motion_before, 4.0) << "the clip must be shaky to show anything";
+    EXPECT_LE(2 * motion_after, motion_before);
+    EXPECT_LE(2 * change_after, change_before);
+}
+
+TEST(Stabilize, ARefusedTransformPassLeavesTheTargetAsItWas)
+{
+    RealRig rig;
+    ASSERT_TRUE(rig.made && rig.loaded);
+    const fs::path target = rig.out / "steady.mp4";
+    test::write_file(target, "precious");
+    rig.folder.dialogs.answers.push_back(true);
+    rig.parameters.smoothing = "abc"; // only a settings file can bring this
+    rig.fix(target.string());
+
+    EXPECT_EQ(rig.successes, 0);
+    ASSERT_EQ(rig.folder.dialogs.messages.size(), 1u);
+    const auto& box = rig.folder.dialogs.messages[0];
+    const std::string head = "### " + rig.clip.string() + " ### \r";
+    EXPECT_EQ(box.text.substr(0, head.size()), head);
+    EXPECT_NE(box.text.find("smoothing=abc"), std::string::npos) << box.text;
+    EXPECT_EQ(box.caption, "Error!");
+    EXPECT_EQ(box.owner, &rig.progress);
+    EXPECT_EQ(test::read_file(target), "precious");
+    EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"});
+    EXPECT_TRUE(test::child_processes().empty());
+}
+
+TEST(Stabilize, AnOddFrameSizeIsCroppedToEven)
+{
+    test::ClipSpec spec;
+    spec.height = 241;
+    RealRig rig(spec);
+    ASSERT_TRUE(rig.made && rig.loaded);
+    ASSERT_EQ(rig.ffinfo.height, "241");
+    const fs::path target = rig.out / "steady.mp4";
+    rig.fix(target.string());
+
+    EXPECT_EQ(rig.successes, 1) << (rig.folder.dialogs.messages.empty()
+                                        ? std::string()
+                                        : rig.folder.dialogs.messages[0].text);
+    const auto after = test::probe_video(target);
+    EXPECT_EQ(after.width, 320);
+    EXPECT_EQ(after.height, 240);
+    EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"});
+}
+
+} // namespace
+} // namespace calm
