@@ -4,6 +4,7 @@
 #include "platform/gauge.h"
 
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -62,13 +63,18 @@ struct Rig
         QCoreApplication::processEvents();
     }
 
-    // Clicks Cancel once when() holds, checking while the job runs.
-    void cancel_when(std::function<bool()> when)
+    // Clicks Cancel (or presses Esc) once when() holds, checking while the job runs.
+    void cancel_when(std::function<bool()> when, bool by_escape = false)
     {
         auto* poll = new QTimer(&progress);
-        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, when] {
-            if (when()) {
-                poll->stop();
+        QObject::connect(poll, &QTimer::timeout, poll, [this, poll, when, by_escape] {
+            if (!when())
+                return;
+            poll->stop();
+            if (by_escape) {
+                QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QCoreApplication::sendEvent(&progress, &esc);
+            } else {
                 progress.Button1->click();
             }
         });
@@ -259,20 +265,23 @@ TEST(Job, CancelInEitherPassLeavesNothingBehind)
         std::string transform;
         std::string label_word;
         std::size_t runs;
+        bool by_escape;
     };
     const std::string hanging_transform = progress_line("00:00:05.00") + "touch-last\nhang\n";
     const Case cases[] = {
         {"cancel in the analysis: no transform pass",
-         progress_line("00:00:05.00") + "touch calm.trf\nhang\n", good_transform, "Analyze", 1},
+         progress_line("00:00:05.00") + "touch calm.trf\nhang\n", good_transform, "Analyze", 1,
+         false},
         {"cancel in the transform: the part written is removed", good_analysis, hanging_transform,
-         "Process", 2},
+         "Process", 2, false},
+        {"Esc means Cancel", good_analysis, hanging_transform, "Process", 2, true},
     };
     for (const auto& c : cases) {
         Rig rig;
         test::write_file(rig.target(), "precious");
         rig.fake.dialogs.answers.push_back(true);
         rig.fake.script(script(c.analysis, c.transform));
-        rig.cancel_when([&] { return rig.label().rfind(c.label_word, 0) == 0; });
+        rig.cancel_when([&] { return rig.label().rfind(c.label_word, 0) == 0; }, c.by_escape);
         rig.fix(rig.target());
 
         EXPECT_TRUE(rig.cancel_flag) << c.shows;
@@ -283,6 +292,37 @@ TEST(Job, CancelInEitherPassLeavesNothingBehind)
         EXPECT_EQ(test::read_file(rig.target()), "precious") << c.shows;
         EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"})
             << c.shows << ": calm.trf and the partial output are gone";
+        EXPECT_FALSE(rig.progress.isVisible()) << c.shows;
+    }
+}
+
+TEST(Job, TheDurationDecidesOnlyTheGauge)
+{
+    struct Case
+    {
+        const char* shows;
+        std::string duration;
+        std::size_t runs;
+        std::vector<std::string> messages; // after the failure box
+    };
+    const Case cases[] = {
+        {"a zero duration skips every update, both passes run", "00:00:00.00", 2, {}},
+        {"a duration that is no number stops before the first pass",
+         "00:00:ab",
+         0,
+         {"'ab' is not a valid floating point value."}},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.ffinfo.duration = c.duration;
+        rig.fake.script(script(good_analysis, good_transform));
+        rig.fix(rig.target());
+        EXPECT_EQ(rig.fake.runs().size(), c.runs) << c.shows;
+        auto expected = c.messages;
+        expected.insert(expected.begin(), rig.failure_box(""));
+        EXPECT_EQ(rig.fake.dialogs.message_texts(), expected) << c.shows;
+        EXPECT_EQ(rig.progress.Gauge1->progress(), 0) << c.shows;
+        EXPECT_EQ(rig.out_files(), std::vector<std::string>{}) << c.shows;
         EXPECT_FALSE(rig.progress.isVisible()) << c.shows;
     }
 }
