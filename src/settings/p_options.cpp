@@ -1,0 +1,369 @@
+#include "p_options.h"
+
+#include "platform/dialogs.h"
+#include "platform/environment.h"
+#include "platform/error_report.h"
+#include "platform/fonts.h"
+#include "platform/text.h"
+#include "settings/parameter_rules.h"
+
+#include <QApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <optional>
+
+namespace calm {
+
+namespace {
+
+struct Block
+{
+    const char* edit_name;
+    const char* label;
+    const char* explanation;
+};
+
+// In the order of parameter_rules, which is also their order on the page.
+const std::array<Block, 5> blocks = {{
+    {"ed_shakiness", "Shakiness ",
+     "Set the shakiness of input video. It accepts an integer in the range 1-10, a value of 1 "
+     "means little shakiness, a value of 10 means strong shakiness."},
+    {"ed_accuracy", "Accuracy",
+     "Set the accuracy of the analyzing process. It must be a value in the range 1-15. A value "
+     "of 1 means low accuracy, a value of 15 means high accuracy."},
+    {"ed_stepsize", "Stepsize",
+     "Set stepsize of the search process. The region around minimum is scanned with 1 pixel "
+     "resolution."},
+    {"ed_mincontrast", "Mincontrast",
+     "Set minimum contrast. Below this value a local measurement field is discarded. Must be a "
+     "floating point value in the range 0-1. "},
+    {"ed_smoothing", "Smoothing",
+     "Set the number of frames used for filtering the camera movements. For example a number of "
+     "10 means that 21 frames are used (10 in the past and 10 in the future) to smoothen the "
+     "motion in the video. A larger value leads to a smoother video, but limits the "
+     "acceleration of the camera. 0 is a special case where a static camera is simulated."},
+}};
+
+constexpr int client_width = 440;
+constexpr int client_height = 488;
+constexpr int button_width = 92;
+constexpr int button_height = 28;
+constexpr int margin = 8;
+
+// The character a key press types, as the system's edit control sees it:
+// none for keys that move, delete or leave (arrows, Home, Delete, Tab), a
+// control character for Ctrl with a letter whatever text the platform gave.
+std::optional<char32_t> typed_character(const QKeyEvent& key)
+{
+    switch (key.key()) {
+    case Qt::Key_Backspace:
+        return U'\b';
+    case Qt::Key_Delete:
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return std::nullopt;
+    default:
+        break;
+    }
+    const auto mods = key.modifiers();
+    if ((mods & Qt::ControlModifier) && !(mods & Qt::AltModifier) && key.key() >= Qt::Key_A &&
+        key.key() <= Qt::Key_Z)
+        return static_cast<char32_t>(key.key() - Qt::Key_A + 1);
+    const auto text = key.text().toUcs4();
+    if (text.isEmpty())
+        return std::nullopt;
+    return text.front();
+}
+
+} // namespace
+
+Toptions::Toptions(Environment& env, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      env_(env)
+{
+    setObjectName(QStringLiteral("options"));
+    setWindowTitle(QStringLiteral("Options"));
+    setFont(program_font());
+    setFixedSize(client_width, client_height);
+
+    PageControl1 = new QTabWidget(this);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->setGeometry(margin, margin, client_width - 2 * margin,
+                              client_height - 3 * margin - button_height);
+    // A click on the page's tab takes the focus, so it ends an edit like any other control.
+    PageControl1->findChild<QTabBar*>()->setFocusPolicy(Qt::StrongFocus);
+    TabSheet1 = new QWidget(PageControl1);
+    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
+    PageControl1->addTab(TabSheet1, QStringLiteral("General"));
+
+    auto* page = new QVBoxLayout(TabSheet1);
+    page->setContentsMargins(12, 12, 12, 12);
+    page->setSpacing(4);
+    for (std::size_t i = 0; i < blocks.size(); ++i) {
+        const auto& rule = parameter_rules[i];
+        auto* name = new QLabel(QString::fromUtf8(blocks[i].label), TabSheet1);
+        auto* edit = new QLineEdit(TabSheet1);
+        edit->setObjectName(QString::fromUtf8(blocks[i].edit_name));
+        edit->setFixedSize(41, 21);
+        edit->setMaxLength(rule.max_length);
+        edit->setText(to_qstring(std::string(rule.default_text)));
+        // Every character the user types passes the key filter; input
+        // methods and drops would go around it.
+        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+        edit->setAcceptDrops(false);
+        edit->installEventFilter(this);
+        connect(edit, &QLineEdit::textChanged, this, [this, i] { keep_whole(i); });
+        edits_[i] = edit;
+
+        auto* row = new QHBoxLayout;
+        row->setSpacing(4);
+        row->addWidget(name);
+        row->addWidget(edit);
+        row->addStretch(1);
+        page->addLayout(row);
+
+        auto* explanation = new QLabel(QString::fromUtf8(blocks[i].explanation), TabSheet1);
+        explanation->setWordWrap(true);
+        explanation->setFixedWidth(385);
+        page->addWidget(explanation);
+        page->addSpacing(10);
+    }
+    page->addStretch(1);
+    ed_shakiness = edits_[0];
+    ed_accuracy = edits_[1];
+    ed_stepsize = edits_[2];
+    ed_mincontrast = edits_[3];
+    ed_smoothing = edits_[4];
+
+    const int button_y = client_height - margin - button_height;
+    Button2 = new QPushButton(QStringLiteral("Default"), this);
+    Button2->setObjectName(QStringLiteral("Button2"));
+    Button2->setGeometry(margin, button_y, button_width, button_height);
+    Button1 = new QPushButton(QStringLiteral("OK"), this);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(client_width - margin - button_width, button_y, button_width,
+                         button_height);
+    for (auto* button : {Button1, Button2}) {
+        // Neither is pressed by Enter.
+        button->setAutoDefault(false);
+        button->setDefault(false);
+        // The buttons take the focus themselves on a press (eventFilter), so
+        // that a leave check refusing the text can drop the click.
+        button->setFocusPolicy(Qt::TabFocus);
+        button->installEventFilter(this);
+    }
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { guarded(*env_.dialogs, [this] { Button1Click(); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { guarded(*env_.dialogs, [this] { Button2Click(); }); });
+
+    setTabOrder(Button1, Button2);
+    setTabOrder(Button2, PageControl1);
+    setTabOrder(PageControl1, ed_shakiness);
+    setTabOrder(ed_shakiness, ed_accuracy);
+    setTabOrder(ed_accuracy, ed_smoothing);
+    setTabOrder(ed_smoothing, ed_stepsize);
+    setTabOrder(ed_stepsize, ed_mincontrast);
+    Button1->setFocus();
+
+    connect(qApp, &QApplication::focusChanged, this, &Toptions::focus_moved);
+}
+
+Parameters Toptions::parameters() const
+{
+    Parameters values;
+    for (std::size_t i = 0; i < edits_.size(); ++i)
+        values.*parameter_rules[i].text = from_qstring(edits_[i]->text());
+    return values;
+}
+
+void Toptions::set_parameters(const Parameters& values)
+{
+    for (std::size_t i = 0; i < edits_.size(); ++i)
+        set_edit_text(i, to_qstring(values.*parameter_rules[i].text));
+}
+
+void Toptions::Button1Click()
+{
+    accept();
+}
+
+void Toptions::Button2Click()
+{
+    for (std::size_t i = 0; i < edits_.size(); ++i)
+        set_edit_text(i, to_qstring(std::string(parameter_rules[i].default_text)));
+}
+
+bool Toptions::ed_shakinessKeyPress(const QKeyEvent& key)
+{
+    return key_press(0, key);
+}
+
+bool Toptions::ed_accuracyKeyPress(const QKeyEvent& key)
+{
+    return key_press(1, key);
+}
+
+bool Toptions::ed_stepsizeKeyPress(const QKeyEvent& key)
+{
+    return key_press(2, key);
+}
+
+bool Toptions::ed_mincontrastKeyPress(const QKeyEvent& key)
+{
+    return key_press(3, key);
+}
+
+bool Toptions::ed_smoothingKeyPress(const QKeyEvent& key)
+{
+    return key_press(4, key);
+}
+
+void Toptions::ed_shakinessExit()
+{
+    leave(0);
+}
+
+void Toptions::ed_accuracyExit()
+{
+    leave(1);
+}
+
+void Toptions::ed_stepsizeExit()
+{
+    leave(2);
+}
+
+void Toptions::ed_mincontrastExit()
+{
+    leave(3);
+}
+
+void Toptions::ed_smoothingExit()
+{
+    leave(4);
+}
+
+bool Toptions::key_press(std::size_t index, const QKeyEvent& key)
+{
+    const auto c = typed_character(key);
+    return !c || accepts_typed(parameter_rules[index], *c, from_qstring(edits_[index]->text()));
+}
+
+void Toptions::leave(std::size_t index)
+{
+    const auto& rule = parameter_rules[index];
+    QLineEdit* edit = edits_[index];
+    const std::string before = from_qstring(edit->text());
+    const auto result = leave_check(rule, before);
+    if (result.text != before)
+        set_edit_text(index, to_qstring(result.text));
+    if (result.refused) {
+        env_.dialogs->message(this, std::string(rule.refusal), "", Icon::error);
+        edit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    refused_ = false;
+}
+
+void Toptions::set_edit_text(std::size_t index, const QString& text)
+{
+    QLineEdit* edit = edits_[index];
+    edit->setMaxLength(std::max(parameter_rules[index].max_length, static_cast<int>(text.size())));
+    edit->setText(text);
+}
+
+// The length limit holds only what the user enters: a longer text that was
+// set stays whole, and the limit comes back as the user shortens it.
+void Toptions::keep_whole(std::size_t index)
+{
+    QLineEdit* edit = edits_[index];
+    const int wanted =
+        std::max(parameter_rules[index].max_length, static_cast<int>(edit->text().size()));
+    if (edit->maxLength() == wanted)
+        return;
+    const int cursor = edit->cursorPosition();
+    edit->setMaxLength(wanted); // sets the text again, which moves the cursor to the end
+    edit->setCursorPosition(cursor);
+}
+
+void Toptions::focus_moved(QWidget* old, QWidget* now)
+{
+    // Only a move to another control of this window ends an edit: not the
+    // message box of a check, not a context menu, not another window.
+    if (checking_ || !now || now->window() != this)
+        return;
+    const auto found = std::find(edits_.begin(), edits_.end(), old);
+    if (found == edits_.end() || old == now)
+        return;
+    static constexpr std::array<void (Toptions::*)(), 5> exits = {
+        &Toptions::ed_shakinessExit, &Toptions::ed_accuracyExit, &Toptions::ed_stepsizeExit,
+        &Toptions::ed_mincontrastExit, &Toptions::ed_smoothingExit};
+    const auto index = static_cast<std::size_t>(found - edits_.begin());
+    // Stays set when the check refuses the text or cannot read it.
+    refused_ = true;
+    checking_ = true;
+    guarded(*env_.dialogs, [&] { (this->*exits[index])(); });
+    checking_ = false;
+}
+
+bool Toptions::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        const auto found = std::find(edits_.begin(), edits_.end(), watched);
+        if (found == edits_.end())
+            return QDialog::eventFilter(watched, event);
+        static constexpr std::array<bool (Toptions::*)(const QKeyEvent&), 5> filters = {
+            &Toptions::ed_shakinessKeyPress, &Toptions::ed_accuracyKeyPress,
+            &Toptions::ed_stepsizeKeyPress, &Toptions::ed_mincontrastKeyPress,
+            &Toptions::ed_smoothingKeyPress};
+        const auto index = static_cast<std::size_t>(found - edits_.begin());
+        bool passes = false;
+        guarded(*env_.dialogs, [&] {
+            passes = (this->*filters[index])(*static_cast<QKeyEvent*>(event));
+        });
+        return !passes;
+    }
+    if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
+        auto* button = qobject_cast<QPushButton*>(watched);
+        if ((button == Button1 || button == Button2) &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+            // The button takes the focus before it acts, so the edit's leave
+            // check runs first; when it fails the press is dropped and the
+            // button's action does not happen.
+            refused_ = false;
+            button->setFocus(Qt::MouseFocusReason);
+            return refused_;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void Toptions::keyPressEvent(QKeyEvent* event)
+{
+    // There is no cancel button: Escape does not close the window.
+    if (event->key() == Qt::Key_Escape) {
+        event->ignore();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void Toptions::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - frameGeometry().center() + pos());
+}
+
+} // namespace calm

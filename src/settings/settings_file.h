@@ -1,0 +1,29 @@
+#pragma once
+// The settings file calmview.ini beside the program: section "options" with
+// the five parameter keys. Loaded into the options window when the main
+// window is first shown, saved from it when the main window closes.
+
+#include "settings/parameters.h"
+
+#include <string>
+
+namespace calm {
+
+class Toptions;
+
+// program_folder ends in its separator.
+std::string settings_path(const std::string& program_folder);
+
+// Each key's value, or its default when the file, the section or the key is missing.
+Parameters read_settings(const std::string& path);
+
+// Writes the five keys in order, each value trimmed. Stops at the first key
+// that cannot be written with std::runtime_error "Unable to write to <path>".
+void write_settings(const Parameters& values, const std::string& path);
+
+// The file's values go into the edits as they are: unfiltered, not cut.
+void load_settings(Toptions& options, const std::string& path);
+
+void save_settings(const Toptions& options, const std::string& path);
+
+} // namespace calm

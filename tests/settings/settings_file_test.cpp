@@ -1,0 +1,101 @@
+#include "settings/settings_file.h"
+
+#include "fake_converter.h"
+#include "platform/error_report.h"
+#include "settings/p_options.h"
+
+#include <QLineEdit>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace calm {
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const defaults_file = "[options]\nshakiness=5\naccuracy=15\nstepsize=6\n"
+                                  "mincontrast=0.3\nsmoothing=10\n";
+
+struct SettingsFile : ::testing::Test
+{
+    test::FakeConverter fake{false};
+    std::string path = settings_path(fake.program_folder());
+};
+
+TEST_F(SettingsFile, LivesBesideTheProgram)
+{
+    EXPECT_EQ(settings_path("/opt/calmora/bin/"), "/opt/calmora/bin/calmview.ini");
+}
+
+TEST_F(SettingsFile, NoFileGivesTheDefaultsAndSavingWritesThemInOrder)
+{
+    Toptions options(fake.env);
+    load_settings(options, path);
+    EXPECT_EQ(options.ed_shakiness->text(), QStringLiteral("5"));
+    EXPECT_EQ(options.ed_accuracy->text(), QStringLiteral("15"));
+    EXPECT_EQ(options.ed_stepsize->text(), QStringLiteral("6"));
+    EXPECT_EQ(options.ed_mincontrast->text(), QStringLiteral("0.3"));
+    EXPECT_EQ(options.ed_smoothing->text(), QStringLiteral("10"));
+    save_settings(options, path);
+    EXPECT_EQ(test::read_file(path), defaults_file);
+}
+
+TEST_F(SettingsFile, ValuesSurviveARestart)
+{
+    {
+        Toptions options(fake.env);
+        load_settings(options, path);
+        options.set_parameters({"7", "12", "4", "0.25", "30"});
+        save_settings(options, path);
+    }
+    Toptions next_run(fake.env);
+    load_settings(next_run, path);
+    const Parameters p = next_run.parameters();
+    EXPECT_EQ(p.shakiness, "7");
+    EXPECT_EQ(p.accuracy, "12");
+    EXPECT_EQ(p.stepsize, "4");
+    EXPECT_EQ(p.mincontrast, "0.25");
+    EXPECT_EQ(p.smoothing, "30");
+}
+
+TEST_F(SettingsFile, LoadTakesTheFilesTextsUnfilteredAndWhole)
+{
+    test::write_file(path, "[Options]\nSHAKINESS=abc\naccuracy =   12   \nstepsize=\"8\"\n"
+                           "mincontrast=0.123456\nsmoothing=-1\n");
+    Toptions options(fake.env);
+    load_settings(options, path);
+    const Parameters p = options.parameters();
+    EXPECT_EQ(p.shakiness, "abc");
+    EXPECT_EQ(p.accuracy, "12");
+    EXPECT_EQ(p.stepsize, "8");
+    EXPECT_EQ(p.mincontrast, "0.123456") << "the length limit is for typing only";
+    EXPECT_EQ(p.smoothing, "-1");
+}
+
+TEST_F(SettingsFile, SaveTrimsAndKeepsTheRestOfTheFile)
+{
+    test::write_file(path, "; written by hand\n[window]\nleft=10\n\n[options]\nsmoothing = 3\n"
+                           "\n[other]\nshakiness=2\n");
+    Toptions options(fake.env);
+    options.set_parameters({" 7\t", "12 ", "  4", "0.5", "3 "});
+    EXPECT_EQ(options.parameters().shakiness, " 7\t") << "the job gets the text untrimmed";
+    save_settings(options, path);
+    EXPECT_EQ(test::read_file(path),
+              "; written by hand\n[window]\nleft=10\n\n[options]\nsmoothing=3\nshakiness=7\n"
+              "accuracy=12\nstepsize=4\nmincontrast=0.5\n\n[other]\nshakiness=2\n");
+}
+
+TEST_F(SettingsFile, AFailedWriteReachesTheErrorReport)
+{
+    test::write_file(fake.root() / "plain", "a file, not a folder");
+    const std::string unwritable = (fake.root() / "plain/calmview.ini").string();
+    Toptions options(fake.env);
+    guarded(fake.dialogs, [&] { save_settings(options, unwritable); });
+    ASSERT_EQ(fake.dialogs.messages.size(), 1u);
+    EXPECT_EQ(fake.dialogs.messages[0].text, "Unable to write to " + unwritable + ".");
+    EXPECT_EQ(fake.dialogs.messages[0].caption, "Calmora");
+    EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::error);
+}
+
+} // namespace
+} // namespace calm
