@@ -3,7 +3,9 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench clean
+.PHONY: all deps configure build run test bench install clean
+
+PREFIX ?= $(HOME)/.local
 
 all: build
 
@@ -25,6 +27,9 @@ test: build
 bench: build
 	cmake --build $(BUILD) --target benchmarks
 	@bash bench/run.sh $(BUILD)
+
+install: build
+	cmake --install $(BUILD) --prefix $(PREFIX)
 
 clean:
 	rm -rf $(BUILD)

@@ -19,7 +19,7 @@ struct Environment
     Dialogs* dialogs = nullptr;
     std::function<void()> pump;  // handles pending messages, then returns
     ProcessFactory make_process; // empty: a real child process
-    int idle_wait_ms = 10;       // an idle turn waits this long for output
+    int idle_wait_ms = 25;       // an idle turn waits this long for output; output wakes it at once
     std::function<void(const std::string&)> open_address; // empty: the desktop's handler
 };
 

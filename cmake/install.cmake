@@ -1,0 +1,32 @@
+# Install: the program, its converter link, a desktop entry, the icon and a sample clip.
+include(GNUInstallDirs)
+install(TARGETS calmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The installed program finds its converter by the same rule as the build:
+# <bin>/../lib/calmora/calm/client.exe.
+install(CODE "
+  set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/lib/calmora/calm\")
+  file(MAKE_DIRECTORY \"\${dir}\")
+  file(REMOVE \"\${dir}/client.exe\")
+  file(CREATE_LINK \"${CALM_FFMPEG}\" \"\${dir}/client.exe\" SYMBOLIC)
+  message(STATUS \"Linking: \${dir}/client.exe -> ${CALM_FFMPEG}\")
+")
+install(FILES ${CMAKE_SOURCE_DIR}/data/calmora.desktop
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/data/calmora.svg
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps)
+
+# A short shaky clip with sound to try the program on: a test pattern moved by a jitter.
+set(CALM_SAMPLE ${CMAKE_BINARY_DIR}/share/calmora/samples/shaky-sample.mp4)
+add_custom_command(
+  OUTPUT ${CALM_SAMPLE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/share/calmora/samples
+  COMMAND ${CALM_FFMPEG} -v error -y
+          -f lavfi -i testsrc2=size=400x300:rate=25:duration=4
+          -f lavfi -i sine=frequency=440:duration=4
+          -filter_complex "[0:v]crop=320:240:40+28*sin(n*1.7)*cos(n*0.31):30+22*cos(n*2.3)*sin(n*0.47),format=yuv420p[v]"
+          -map "[v]" -map 1:a -c:v libx264 -preset veryfast -crf 23 -c:a aac -b:a 96k
+          -shortest ${CALM_SAMPLE}
+  COMMENT "Making the sample clip"
+  VERBATIM)
+add_custom_target(sample_clip ALL DEPENDS ${CALM_SAMPLE})
+install(FILES ${CALM_SAMPLE} DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/calmora/samples)

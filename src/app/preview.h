@@ -1,0 +1,31 @@
+#pragma once
+// The preview grab: the converter writes the frame at a time, scaled to the
+// view's width, as preview.bmp in the program's folder; the view shows it.
+
+#include "converter/command_line.h"
+#include "media/ffinfo.h"
+#include "platform/environment.h"
+
+#include <string>
+
+namespace calm {
+
+class ImageView;
+
+// height / width * view width, in extended precision, rounded half to even.
+// Throws ConversionError when either text is not a number.
+long long preview_height(const std::string& width, const std::string& height, int view_width);
+
+CommandLine preview_command(const std::string& converter, const std::string& video,
+                            const std::string& seek, int width, long long height,
+                            const std::string& frame_file);
+
+std::string preview_file(const Environment& env);
+
+// False with "021".."024" when the converter could not be run. A grab that
+// wrote no frame (a seek past the last frame) shows nothing new: the frame
+// file is removed before every grab, so an old frame is never shown as this one.
+bool getpreview(std::string& code, const std::string& video, const std::string& seek,
+                const Tffinfo& info, ImageView& view, const Environment& env);
+
+} // namespace calm

@@ -1,0 +1,313 @@
+#include "app/p_main.h"
+#include "app/preview.h"
+#include "app/program.h"
+#include "fake_converter.h"
+#include "platform/image_view.h"
+#include "platform/slider.h"
+#include "settings/p_options.h"
+
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+namespace calm {
+namespace {
+
+namespace fs = std::filesystem;
+using test::FakeConverter;
+
+std::string description(const std::string& duration, const std::string& size)
+{
+    return "out ffmpeg version fake\\n\nout Input #0, mov,mp4,m4a, from 'clip.mp4':\\n  Duration: " + duration +
+           ", start: 0.000000, bitrate: 5123 kb/s\\n  Stream #0:0(und): Video: h264, yuv420p, " +
+           size + " [SAR 1:1], 4987 kb/s, 29.97 fps\\n  Stream #0:1(und): Audio: aac, 48000 Hz, "
+                  "stereo, 128 kb/s\\n\n";
+}
+
+// A video of the given duration and frame size; previews write a frame.
+std::string video(const std::string& duration = "00:01:10.52",
+                  const std::string& size = "1920x1080")
+{
+    return "on -ss\nbmp\nexit 0\non *\n" + description(duration, size) + "exit 1\n";
+}
+
+class MainWindow : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        fake.script(video());
+        program = start(fake.env);
+        ASSERT_NE(program, nullptr);
+        w = program->main.get();
+        fake.clear_log();
+    }
+    void TearDown() override { EXPECT_TRUE(test::child_processes().empty()); }
+
+    std::vector<test::LoggedRun> runs_with(const std::string& arg)
+    {
+        std::vector<test::LoggedRun> out;
+        for (const auto& r : fake.runs())
+            if (std::find(r.argv.begin(), r.argv.end(), arg) != r.argv.end())
+                out.push_back(r);
+        return out;
+    }
+
+    void open(const std::string& path)
+    {
+        fake.dialogs.open_answers.push_back({path});
+        w->loadvideoClick();
+    }
+
+    FakeConverter fake;
+    std::unique_ptr<Program> program;
+    Tmain* w = nullptr;
+};
+
+TEST_F(MainWindow, LoadByDialogProbesSetsTheSliderAndShowsTheMiddleFrame)
+{
+    open("/videos/my clip.mp4");
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    ASSERT_EQ(fake.dialogs.open_seen.size(), 1u);
+    EXPECT_EQ(fake.dialogs.open_seen[0].filter,
+              "Video Files|*.AVI;*.MPG;*.MPEG;*.WMV;*.MP4;*.M4V;*.FLV;*.MKV;*.WEBM;*.MOV;*.VOB;"
+              "*.ASF;*.TS;*.MTS;|");
+    EXPECT_EQ(w->ffinfo.filename, "/videos/my clip.mp4");
+    EXPECT_EQ(w->Label1->text(), QStringLiteral("/videos/my clip.mp4"));
+    EXPECT_EQ(w->slider->minimum(), 0);
+    EXPECT_EQ(w->slider->maximum(), 7052);
+    EXPECT_EQ(w->slider->value(), 3526);
+
+    const auto runs = fake.runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].argv, (std::vector<std::string>{fake.converter(), "-i", "/videos/my clip.mp4"}));
+    EXPECT_EQ(runs[1].argv,
+              (std::vector<std::string>{fake.converter(), "-ss", "00:00:35.26", "-i",
+                                        "/videos/my clip.mp4", "-y", "-vframes", "1", "-s",
+                                        "429x241", fake.program_folder() + "preview.bmp"}));
+    ASSERT_TRUE(w->ImageEnView1->has_image());
+    EXPECT_EQ(w->ImageEnView1->image().size(), QSize(429, 241));
+    EXPECT_TRUE(w->isEnabled());
+}
+
+TEST_F(MainWindow, SliderMaximumFromTheDuration)
+{
+    const struct
+    {
+        const char* shows;
+        const char* duration;
+        int maximum, value;
+    } cases[] = {
+        {"worked example", "00:01:10.52", 7052, 3526},
+        {"odd maximum: the half is rounded down", "00:01:10.53", 7053, 3526},
+        {"zero maximum keeps the previous range", "00:00:00.00", 7053, 3526},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shows);
+        fake.script(video(c.duration));
+        open("/v/a.mp4");
+        EXPECT_EQ(w->slider->maximum(), c.maximum);
+        EXPECT_EQ(w->slider->value(), c.value);
+    }
+}
+
+TEST_F(MainWindow, DropLoadsEachVideoInOrderAndSkipsOthersSilently)
+{
+    w->dragAppMessage({"/v/a.mp4", "/v/notes.txt", "/v/b.mkv"});
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(w->ffinfo.filename, "/v/b.mkv");
+    std::vector<std::string> probed;
+    for (const auto& r : fake.runs())
+        if (r.argv.size() == 3)
+            probed.push_back(r.argv[2]);
+    EXPECT_EQ(probed, (std::vector<std::string>{"/v/a.mp4", "/v/b.mkv"}));
+}
+
+TEST_F(MainWindow, ProbeIsTriedTwiceBeforeTheLoadFails)
+{
+    // Once: the first probe finds nothing, the second succeeds, no message.
+    fake.script("on -ss\nbmp\nexit 0\non * once\nout garbage\\n\nexit 1\non *\n" +
+                description("00:01:10.52", "1920x1080") + "exit 0\n");
+    open("/v/a.mp4");
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(w->ffinfo.filename, "/v/a.mp4");
+
+    // Twice: the box names the second code and nothing stays loaded.
+    fake.script("on *\nout Duration: N/A, bitrate: N/A\\n\nexit 1\n");
+    fake.clear_log();
+    open("/v/b.mp4");
+    ASSERT_EQ(fake.dialogs.messages.size(), 1u);
+    EXPECT_EQ(fake.dialogs.messages[0].text, "File load error! No duration!");
+    EXPECT_EQ(fake.dialogs.messages[0].caption, "");
+    EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::error);
+    EXPECT_EQ(fake.dialogs.messages[0].owner, w);
+    EXPECT_FALSE(w->ffinfo.loaded());
+    EXPECT_EQ(fake.runs().size(), 2u);
+    EXPECT_TRUE(w->isEnabled());
+}
+
+TEST_F(MainWindow, UnlistedTypeLoadsFromTheDialogButKeepsSliderAndPreview)
+{
+    open("/v/a.mp4");
+    const QImage before = w->ImageEnView1->image();
+    fake.clear_log();
+    open("/v/phone.3gp");
+    EXPECT_EQ(w->ffinfo.filename, "/v/phone.3gp");
+    EXPECT_EQ(w->slider->maximum(), 7052);
+    EXPECT_EQ(runs_with("-ss").size(), 0u);
+    EXPECT_EQ(w->ImageEnView1->image(), before);
+
+    fake.clear_log();
+    w->dragAppMessage({"/v/other.3gp"});
+    EXPECT_TRUE(fake.runs().empty());
+    EXPECT_EQ(w->ffinfo.filename, "/v/phone.3gp");
+}
+
+TEST_F(MainWindow, SliderGesturesGrabTheFrameAtTheirTime)
+{
+    // Before any load nothing runs.
+    QTest::keyClick(w->slider, Qt::Key_End);
+    EXPECT_TRUE(fake.runs().empty());
+
+    open("/v/a.mp4");
+    fake.clear_log();
+    QTest::keyClick(w->slider, Qt::Key_End);
+    QTest::keyClick(w->slider, Qt::Key_Home);
+    QTest::keyClick(w->slider, Qt::Key_Home);
+    const auto grabs = runs_with("-ss");
+    ASSERT_EQ(grabs.size(), 3u);
+    EXPECT_EQ(grabs[0].argv[2], "00:01:10.52");
+    EXPECT_EQ(grabs[1].argv[2], "00:00:00.00");
+    EXPECT_EQ(grabs[2].argv[2], "00:00:00.00");
+}
+
+TEST_F(MainWindow, NoFrameWrittenShowsNoOldFrame)
+{
+    open("/v/a.mp4");
+    ASSERT_TRUE(w->ImageEnView1->has_image());
+    // Another video whose grab writes nothing, as past its last frame.
+    fake.script("on -ss\nexit 0\non *\n" + description("00:00:10.00", "320x240") + "exit 0\n");
+    open("/v/b.mp4");
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_FALSE(w->ImageEnView1->has_image());
+    EXPECT_FALSE(fs::exists(fake.program_folder() + "preview.bmp"));
+}
+
+TEST_F(MainWindow, PreviewFailuresAreReportedAndTheWindowComesBack)
+{
+    open("/v/a.mp4");
+    fs::remove(fake.converter());
+    QTest::keyClick(w->slider, Qt::Key_Right);
+    ASSERT_EQ(fake.dialogs.messages.size(), 1u);
+    EXPECT_EQ(fake.dialogs.messages[0].text, "Preview error! 022");
+    EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::error);
+    EXPECT_TRUE(w->isEnabled());
+}
+
+TEST_F(MainWindow, NoFrameSizeGivesTheConversionErrorThroughTheReport)
+{
+    fake.script("on *\nout Duration: 00:00:05.00, start: 0.0, bitrate: 100 kb/s\\n\nexit 0\n");
+    open("/v/a.mp4");
+    ASSERT_EQ(fake.dialogs.messages.size(), 1u);
+    EXPECT_EQ(fake.dialogs.messages[0].text, "'' is not a valid floating point value.");
+    EXPECT_EQ(fake.dialogs.messages[0].caption, "Calmora");
+    EXPECT_EQ(w->ffinfo.filename, "/v/a.mp4"); // stays loaded, as far as it came
+    EXPECT_TRUE(w->isEnabled());
+
+    // Dropped, the same error ends the drop without a word.
+    fake.dialogs.messages.clear();
+    w->dragAppMessage({"/v/b.mp4", "/v/c.mp4"});
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(w->ffinfo.filename, "/v/b.mp4");
+}
+
+TEST_F(MainWindow, DropWhileAConverterRunsIsIgnored)
+{
+    bool dropped_during = false;
+    fake.script("on -ss\nsleep 200\nbmp\nexit 0\non *\n" + description("00:00:10.00", "320x240") +
+                "exit 0\n");
+    QTimer::singleShot(100, [&] {
+        dropped_during = w->busy();
+        w->dragAppMessage({"/v/other.mp4"});
+    });
+    open("/v/a.mp4");
+    EXPECT_TRUE(dropped_during);
+    EXPECT_EQ(w->ffinfo.filename, "/v/a.mp4");
+}
+
+TEST_F(MainWindow, SuccessReportComesOnceFromItsTimer)
+{
+    w->Timer_endmsg->start();
+    ASSERT_TRUE(test::wait_until([&] { return !fake.dialogs.messages.empty(); }));
+    QTest::qWait(20);
+    ASSERT_EQ(fake.dialogs.messages.size(), 1u);
+    EXPECT_EQ(fake.dialogs.messages[0].text, "The process completed successfully!");
+    EXPECT_EQ(fake.dialogs.messages[0].caption, "");
+    EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::warning);
+    EXPECT_FALSE(w->Timer_endmsg->isActive());
+}
+
+TEST_F(MainWindow, SettingsAreReadAtShowAndWrittenAtClose)
+{
+    test::write_file(fake.program_folder() + "calmview.ini", "[options]\nshakiness=7\n");
+    w->show();
+    EXPECT_EQ(program->options->parameters().shakiness, "7");
+    EXPECT_EQ(program->options->parameters().accuracy, "15");
+    w->close();
+    const auto ini = test::read_file(fake.program_folder() + "calmview.ini");
+    EXPECT_NE(ini.find("shakiness=7"), std::string::npos);
+    EXPECT_NE(ini.find("smoothing=10"), std::string::npos);
+}
+
+TEST_F(MainWindow, UnwritableSettingsAreReportedAndTheWindowStillCloses)
+{
+    w->show();
+    fs::create_directory(fake.program_folder() + "calmview.ini");
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    ASSERT_EQ(fake.dialogs.messages.size(), 1u);
+    EXPECT_EQ(fake.dialogs.messages[0].text,
+              "Unable to write to " + fake.program_folder() + "calmview.ini.");
+}
+
+TEST(Preview, FrameSizeFollowsTheViewWidth)
+{
+    const struct
+    {
+        const char* width;
+        const char* height;
+        long long gives;
+    } cases[] = {
+        {"1920", "1080", 241}, {"1080", "540", 214}, // 214.5 goes to the even neighbour
+        {"1080", "1920", 763}, {"100000", "10", 0},  {"720", "405", 241},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(preview_height(c.width, c.height, 429), c.gives) << c.width << "x" << c.height;
+    EXPECT_THROW(preview_height("", "1080", 429), std::runtime_error);
+}
+
+TEST(MainWindowLive, LoadsARealVideoAndShowsARealFrame)
+{
+    FakeConverter fake;
+    fs::remove(fake.converter());
+    fs::create_symlink(CALM_FFMPEG, fake.converter());
+    const auto clip = (fake.root() / "live clip.mp4").string();
+    const std::string make = std::string(CALM_FFMPEG) +
+                             " -v error -f lavfi -i testsrc=size=320x240:rate=25 -t 2 -pix_fmt "
+                             "yuv420p -y '" + clip + "'";
+    ASSERT_EQ(std::system(make.c_str()), 0);
+    auto program = start(fake.env);
+    ASSERT_NE(program, nullptr);
+    fake.dialogs.open_answers.push_back({clip});
+    program->main->loadvideoClick();
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(program->main->ffinfo.duration, "00:00:02.00");
+    EXPECT_EQ(program->main->slider->maximum(), 200);
+    ASSERT_TRUE(program->main->ImageEnView1->has_image());
+    EXPECT_EQ(program->main->ImageEnView1->image().size(), QSize(429, 322));
+}
+
+} // namespace
+} // namespace calm
