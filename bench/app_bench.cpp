@@ -1,0 +1,237 @@
+// What Calmora adds to the converter's own time, side by side in one run:
+// a whole job against the same two converter commands run directly, the
+// program's own CPU time during a job, a preview after a slider gesture
+// against the direct grab, a load against the direct probe and grab, and
+// the start-up against the converter's banner run. The two sides alternate
+// within each round so a noisy machine weighs on both.
+// Usage: bench_app [rounds]   (job rounds are fewer: a job takes minutes)
+
+#include "app/p_main.h"
+#include "app/preview.h"
+#include "app/program.h"
+#include "converter/runner.h"
+#include "job/commands.h"
+#include "platform/image_view.h"
+#include "platform/slider.h"
+#include "recording_dialogs.h"
+#include "settings/p_options.h"
+#include "shaky_clip.h"
+
+#include <QApplication>
+#include <QTest>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+namespace {
+
+double seconds_since(Clock::time_point t0)
+{
+    return std::chrono::duration<double>(Clock::now() - t0).count();
+}
+
+double own_cpu()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+double median(std::vector<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2;
+}
+
+// Runs a command to its end with its output thrown away; the wall time.
+double run_direct(const std::vector<std::string>& argv, const std::string& folder = {})
+{
+    posix_spawn_file_actions_t fa;
+    posix_spawn_file_actions_init(&fa);
+    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
+    if (!folder.empty())
+        posix_spawn_file_actions_addchdir_np(&fa, folder.c_str());
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    const auto t0 = Clock::now();
+    pid_t pid = -1;
+    if (posix_spawn(&pid, args[0], &fa, nullptr, args.data(), environ) != 0)
+        return -1;
+    int st = 0;
+    waitpid(pid, &st, 0);
+    posix_spawn_file_actions_destroy(&fa);
+    return seconds_since(t0);
+}
+
+struct Bench
+{
+    fs::path root;
+    calm::test::RecordingDialogs dialogs;
+    calm::Environment env;
+
+    Bench()
+    {
+        char tmpl[] = "/tmp/calm-bench-XXXXXX";
+        root = ::mkdtemp(tmpl);
+        fs::create_directories(root / "bin");
+        fs::create_directories(root / "lib/calmora/calm");
+        fs::create_directories(root / "out");
+        fs::create_symlink(CALM_FFMPEG, root / "lib/calmora/calm/client.exe");
+        env.program_folder = (root / "bin").string() + "/";
+        env.system_folder = (root / "lib/calmora").string();
+        env.dialogs = &dialogs;
+        env.pump = [] { QCoreApplication::processEvents(); };
+    }
+    ~Bench() { fs::remove_all(root); }
+};
+
+fs::path cached_clip(const fs::path& cache)
+{
+    fs::create_directories(cache);
+    const fs::path clip = cache / "shaky-1080p-10s.mp4";
+    if (!fs::exists(clip)) {
+        std::printf("making the 1920x1080, 10 s clip (once)...\n");
+        calm::test::ClipSpec spec;
+        spec.width = 1920;
+        spec.height = 1080;
+        spec.seconds = 10;
+        spec.jitter = 20;
+        std::string log;
+        if (!calm::test::make_shaky_clip(clip, spec, &log)) {
+            std::fprintf(stderr, "%s\n", log.c_str());
+            std::exit(1);
+        }
+    }
+    return clip;
+}
+
+// The start-up of the real program in a child of its own, ended once the
+// main window is on screen.
+int startup_child()
+{
+    int argc = 1;
+    char name[] = "calmora";
+    char* argv[] = {name, nullptr};
+    QApplication app(argc, argv);
+    Bench b;
+    auto program = calm::start(b.env);
+    if (!program)
+        return 1;
+    program->main->show();
+    while (!program->main->windowHandle() || !program->main->windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--startup-child") == 0)
+        return startup_child();
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
+    const int job_rounds = std::max(1, rounds / 3);
+    const fs::path self = fs::canonical("/proc/self/exe");
+    const fs::path clip = cached_clip(self.parent_path() / "cache");
+
+    Bench b;
+    auto program = calm::start(b.env);
+    if (!program)
+        return 1;
+    calm::Tmain& w = *program->main;
+    const std::string ffmpeg = CALM_FFMPEG;
+
+    // Start-up.
+    std::vector<double> start_app, start_direct;
+    for (int r = 0; r < rounds; ++r) {
+        start_direct.push_back(run_direct({ffmpeg}));
+        start_app.push_back(run_direct({self.string(), "--startup-child"}));
+    }
+
+    // Load: probe and first preview.
+    std::vector<double> load_app, load_direct;
+    for (int r = 0; r < rounds; ++r) {
+        auto t0 = Clock::now();
+        w.loadvideofile(clip.string());
+        load_app.push_back(seconds_since(t0));
+        const auto grab = calm::preview_command(
+            ffmpeg, clip.string(), "00:00:05.00", 429, 241, (b.root / "direct.bmp").string());
+        load_direct.push_back(run_direct({ffmpeg, "-i", clip.string()}) + run_direct(grab.argv()));
+    }
+
+    // Preview after a finished slider gesture: End and Home alternately.
+    std::vector<double> preview_app, preview_direct;
+    for (int r = 0; r < rounds; ++r) {
+        const bool home = r % 2 == 0;
+        auto t0 = Clock::now();
+        QTest::keyClick(w.slider, home ? Qt::Key_Home : Qt::Key_Right);
+        preview_app.push_back(seconds_since(t0));
+        const auto grab = calm::preview_command(ffmpeg, clip.string(),
+                                                home ? "00:00:00.00" : "00:00:00.10", 429, 241,
+                                                (b.root / "direct.bmp").string());
+        preview_direct.push_back(run_direct(grab.argv()));
+    }
+
+    // The whole job against its two passes run directly in the same folder.
+    std::vector<double> job_app, job_direct, job_cpu_share;
+    const std::string folder = (b.root / "out").string();
+    for (int r = 0; r < job_rounds; ++r) {
+        const std::string target = folder + "/steady" + std::to_string(r) + ".mp4";
+        b.dialogs.save_answers.push_back(target);
+        const double cpu0 = own_cpu();
+        auto t0 = Clock::now();
+        w.btn_fixClick();
+        const double wall = seconds_since(t0);
+        job_app.push_back(wall);
+        job_cpu_share.push_back((own_cpu() - cpu0) / wall);
+        fs::remove(target);
+
+        const auto params = program->options->parameters();
+        const auto pass1 = calm::analysis_command(ffmpeg, w.ffinfo, params);
+        const auto pass2 = calm::transform_command(ffmpeg, w.ffinfo, target, params);
+        job_direct.push_back(run_direct(pass1.argv(), folder) + run_direct(pass2.argv(), folder));
+        fs::remove(target);
+        fs::remove(folder + "/calm.trf");
+    }
+    for (const auto& m : b.dialogs.messages)
+        if (m.text != "The process completed successfully!")
+            std::printf("unexpected message: %s\n", m.text.c_str());
+
+    const double ms = 1000;
+    std::printf("clip: 1920x1080, 10 s, with audio; %d rounds (%d for the job)\n", rounds,
+                job_rounds);
+    std::printf("job:      %.2f s vs direct %.2f s, ratio %.3f (target <= 1.02)\n",
+                median(job_app), median(job_direct), median(job_app) / median(job_direct));
+    std::printf("job CPU:  Calmora's own CPU %.2f %% of the job's wall time (target <= 1 %%)\n",
+                100 * median(job_cpu_share));
+    std::printf("preview:  %.1f ms vs direct %.1f ms, overhead %.1f ms (target <= 30 ms)\n",
+                ms * median(preview_app), ms * median(preview_direct),
+                ms * (median(preview_app) - median(preview_direct)));
+    std::printf("load:     %.1f ms vs direct %.1f ms, overhead %.1f ms (target <= 50 ms)\n",
+                ms * median(load_app), ms * median(load_direct),
+                ms * (median(load_app) - median(load_direct)));
+    std::printf("start-up: %.1f ms vs banner run %.1f ms, overhead %.1f ms (target <= 300 ms)\n",
+                ms * median(start_app), ms * median(start_direct),
+                ms * (median(start_app) - median(start_direct)));
+    program->main->hide();
+    return 0;
+}
