@@ -2,6 +2,7 @@
 
 #include "maker.h"
 #include "platform/error_report.h"
+#include "platform/fonts.h"
 #include "platform/shell.h"
 
 #include <QDate>
@@ -32,6 +33,7 @@ Tabout::Tabout(Environment& env, QWidget* parent) : QDialog(parent), env_(env)
 {
     setObjectName(QStringLiteral("about"));
     setWindowTitle(QStringLiteral("About"));
+    setFont(program_font());
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setFixedSize(387, 140);

@@ -8,6 +8,7 @@
 #include "media/timecode.h"
 #include "media/video_extensions.h"
 #include "platform/error_report.h"
+#include "platform/fonts.h"
 #include "platform/image_view.h"
 #include "platform/slider.h"
 #include "platform/text.h"
@@ -82,6 +83,7 @@ Tmain::Tmain(Environment& env) : QMainWindow(nullptr), env_(env)
 {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(QStringLiteral("Calmora 0.3.7"));
+    setFont(program_font());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::CustomizeWindowHint);

@@ -4,6 +4,7 @@
 #include "media/numbers.h"
 #include "platform/image_view.h"
 
+#include <cmath>
 #include <filesystem>
 #include <stdexcept>
 
@@ -48,7 +49,8 @@ std::string preview_file(const Environment& env)
 bool getpreview(std::string& code, const std::string& video, const std::string& seek,
                 const Tffinfo& info, ImageView& view, const Environment& env)
 {
-    const int width = view.width();
+    // In device pixels, so a high-density screen gets a sharp frame.
+    const int width = static_cast<int>(std::lround(view.width() * view.devicePixelRatioF()));
     const long long height = preview_height(info.width, info.height, width);
     const std::string frame = preview_file(env);
 

@@ -6,12 +6,12 @@
 #include "pass_output.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
+#include "platform/fonts.h"
 #include "platform/folders.h"
 #include "platform/gauge.h"
 #include "platform/text.h"
 #include "target.h"
 
-#include <QFont>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -81,9 +81,7 @@ Tprogress::Tprogress(Environment& env, JobInputs inputs, QWidget* parent)
       inputs_(std::move(inputs))
 {
     setWindowTitle(QString());
-    QFont verdana(QStringLiteral("Verdana"), 8);
-    verdana.setStyleHint(QFont::SansSerif);
-    setFont(verdana);
+    setFont(program_font());
     setFixedSize(351, 96);
 
     Label1 = new QLabel(this);
