@@ -4,7 +4,8 @@
 // against the direct grab, a load against the direct probe and grab, and
 // the start-up against the converter's banner run. The two sides alternate
 // within each round so a noisy machine weighs on both.
-// Usage: bench_app [rounds]   (job rounds are fewer: a job takes minutes)
+// Usage: bench_app [rounds [quick]]   (job rounds are fewer: a job takes minutes;
+// quick leaves the job out)
 
 #include "app/p_main.h"
 #include "app/preview.h"
@@ -149,7 +150,8 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 7;
-    const int job_rounds = std::max(1, rounds / 3);
+    const bool quick = argc > 2 && std::strcmp(argv[2], "quick") == 0;
+    const int job_rounds = quick ? 0 : std::max(1, rounds / 3);
     const fs::path self = fs::canonical("/proc/self/exe");
     const fs::path clip = cached_clip(self.parent_path() / "cache");
 
@@ -173,8 +175,8 @@ int main(int argc, char** argv)
         auto t0 = Clock::now();
         w.loadvideofile(clip.string());
         load_app.push_back(seconds_since(t0));
-        const auto grab = calm::preview_command(
-            ffmpeg, clip.string(), "00:00:05.00", 429, 241, (b.root / "direct.bmp").string());
+        const auto grab = calm::preview_command(ffmpeg, clip.string(), "00:00:05.00", 429, 241,
+                                                (b.root / "direct.bmp").string());
         load_direct.push_back(run_direct({ffmpeg, "-i", clip.string()}) + run_direct(grab.argv()));
     }
 
@@ -185,9 +187,9 @@ int main(int argc, char** argv)
         auto t0 = Clock::now();
         QTest::keyClick(w.slider, home ? Qt::Key_Home : Qt::Key_Right);
         preview_app.push_back(seconds_since(t0));
-        const auto grab = calm::preview_command(ffmpeg, clip.string(),
-                                                home ? "00:00:00.00" : "00:00:00.10", 429, 241,
-                                                (b.root / "direct.bmp").string());
+        const auto grab =
+            calm::preview_command(ffmpeg, clip.string(), home ? "00:00:00.00" : "00:00:00.10", 429,
+                                  241, (b.root / "direct.bmp").string());
         preview_direct.push_back(run_direct(grab.argv()));
     }
 
@@ -219,10 +221,12 @@ int main(int argc, char** argv)
     const double ms = 1000;
     std::printf("clip: 1920x1080, 10 s, with audio; %d rounds (%d for the job)\n", rounds,
                 job_rounds);
-    std::printf("job:      %.2f s vs direct %.2f s, ratio %.3f (target <= 1.02)\n",
-                median(job_app), median(job_direct), median(job_app) / median(job_direct));
-    std::printf("job CPU:  Calmora's own CPU %.2f %% of the job's wall time (target <= 1 %%)\n",
-                100 * median(job_cpu_share));
+    if (!quick) {
+        std::printf("job:      %.2f s vs direct %.2f s, ratio %.3f (target <= 1.02)\n",
+                    median(job_app), median(job_direct), median(job_app) / median(job_direct));
+        std::printf("job CPU:  Calmora's own CPU %.2f %% of the job's wall time (target <= 1 %%)\n",
+                    100 * median(job_cpu_share));
+    }
     std::printf("preview:  %.1f ms vs direct %.1f ms, overhead %.1f ms (target <= 30 ms)\n",
                 ms * median(preview_app), ms * median(preview_direct),
                 ms * (median(preview_app) - median(preview_direct)));

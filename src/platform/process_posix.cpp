@@ -6,6 +6,7 @@
 #include <poll.h>
 #include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,7 +27,7 @@ namespace {
 
 class PosixChildProcess final : public ChildProcess
 {
-public:
+  public:
     ~PosixChildProcess() override { close(); }
 
     bool create_pipe() override
@@ -74,6 +75,8 @@ public:
         if (rc != 0)
             return false;
         pid_ = pid;
+        // Becomes readable when the child ends, so an idle wait wakes at its end too.
+        pid_fd_ = static_cast<int>(::syscall(SYS_pidfd_open, pid, 0));
         return true;
     }
 
@@ -100,8 +103,9 @@ public:
 
     bool wait_for_output(int timeout_ms) override
     {
-        pollfd p{read_fd_, POLLIN, 0};
-        return ::poll(&p, 1, timeout_ms) > 0 && (p.revents & POLLIN);
+        pollfd p[2] = {{read_fd_, POLLIN, 0}, {pid_fd_, POLLIN, 0}};
+        const nfds_t n = pid_fd_ >= 0 && !reaped_ ? 2 : 1;
+        return ::poll(p, n, timeout_ms) > 0 && (p[0].revents & POLLIN);
     }
 
     bool has_ended() override
@@ -138,14 +142,14 @@ public:
     void close() override
     {
         terminate();
-        for (int* fd : {&read_fd_, &write_fd_}) {
+        for (int* fd : {&read_fd_, &write_fd_, &pid_fd_}) {
             if (*fd >= 0)
                 ::close(*fd);
             *fd = -1;
         }
     }
 
-private:
+  private:
     void record(int st)
     {
         reaped_ = true;
@@ -157,6 +161,7 @@ private:
     int read_fd_ = -1;
     int write_fd_ = -1;
     pid_t pid_ = -1;
+    int pid_fd_ = -1;
     bool reaped_ = false;
     ExitStatus status_;
 };
