@@ -269,8 +269,8 @@ std::string read_profile_string(const std::string& path, std::string_view sectio
     return std::string(default_value.substr(0, profile_value_limit));
 }
 
-void write_profile_string(const std::string& path, std::string_view section,
-                          std::string_view key, std::string_view value)
+void write_profile_string(const std::string& path, std::string_view section, std::string_view key,
+                          std::string_view value)
 {
     // A file that exists but cannot be read is not overwritten with one key.
     const auto text = read_bytes(path);

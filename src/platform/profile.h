@@ -38,7 +38,7 @@ std::string read_profile_string(const std::string& path, std::string_view sectio
 // Writes the key into the file at path, creating the file and the section
 // when missing; the file holds the change when this returns. Throws
 // std::runtime_error "Unable to write to <full path>" when that fails.
-void write_profile_string(const std::string& path, std::string_view section,
-                          std::string_view key, std::string_view value);
+void write_profile_string(const std::string& path, std::string_view section, std::string_view key,
+                          std::string_view value);
 
 } // namespace calm

@@ -329,9 +329,8 @@ bool Toptions::eventFilter(QObject* watched, QEvent* event)
             &Toptions::ed_smoothingKeyPress};
         const auto index = static_cast<std::size_t>(found - edits_.begin());
         bool passes = false;
-        guarded(*env_.dialogs, [&] {
-            passes = (this->*filters[index])(*static_cast<QKeyEvent*>(event));
-        });
+        guarded(*env_.dialogs,
+                [&] { passes = (this->*filters[index])(*static_cast<QKeyEvent*>(event)); });
         return !passes;
     }
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {

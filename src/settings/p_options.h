@@ -23,7 +23,7 @@ class Toptions : public QDialog
 {
     Q_OBJECT
 
-public:
+  public:
     explicit Toptions(Environment& env, QWidget* parent = nullptr);
 
     // The five edit texts as they stand, untrimmed.
@@ -56,12 +56,12 @@ public:
     void ed_mincontrastExit();
     void ed_smoothingExit();
 
-protected:
+  protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
-private:
+  private:
     void focus_moved(QWidget* old, QWidget* now);
     bool key_press(std::size_t index, const QKeyEvent& key);
     void leave(std::size_t index);

@@ -86,8 +86,8 @@ TEST_F(OptionsWindow, KeyFiltersLetInWhatEachParameterTakes)
         {"smoothing takes no minus", "smoothing", "", 0, "-15", "15"},
         {"mincontrast takes one dot", "mincontrast", "", 0, "0.3.5", "0.35"},
         {"mincontrast: no second dot before the first", "mincontrast", ".5", 0, ".", ".5"},
-        {"mincontrast: no dot over a selection holding the only dot", "mincontrast", "0.3", -1,
-         ".", "0.3"},
+        {"mincontrast: no dot over a selection holding the only dot", "mincontrast", "0.3", -1, ".",
+         "0.3"},
         {"mincontrast: a dot over a selection without one", "mincontrast", "12", -1, ".", "."},
         {"mincontrast takes no comma, letter or blank", "mincontrast", "", 0, "1,e 5", "15"},
         {"mincontrast stops at four characters", "mincontrast", "", 0, "0.12345", "0.12"},
@@ -343,8 +343,8 @@ TEST_F(OptionsWindow, TheCloseBoxClosesWithARefusedText)
 TEST_F(OptionsWindow, EnterAndEscapePressNoButton)
 {
     options.set_parameters({"7", "3", "2", "0.9", "1"});
-    for (QWidget* focus : std::initializer_list<QWidget*>{options.Button1, options.Button2,
-                                                          edit("accuracy")}) {
+    for (QWidget* focus :
+         std::initializer_list<QWidget*>{options.Button1, options.Button2, edit("accuracy")}) {
         focus->setFocus();
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
             QTest::keyClick(focus, key);
@@ -357,11 +357,10 @@ TEST_F(OptionsWindow, EnterAndEscapePressNoButton)
 TEST_F(OptionsWindow, TabVisitsTheButtonsThenThePageThenTheEditsWithSmoothingThird)
 {
     QWidget* tab = options.PageControl1->findChild<QTabBar*>();
-    const std::vector<QWidget*> order = {
-        options.Button2,     tab,
-        options.ed_shakiness, options.ed_accuracy,
-        options.ed_smoothing, options.ed_stepsize,
-        options.ed_mincontrast, options.Button1};
+    const std::vector<QWidget*> order = {options.Button2,        tab,
+                                         options.ed_shakiness,   options.ed_accuracy,
+                                         options.ed_smoothing,   options.ed_stepsize,
+                                         options.ed_mincontrast, options.Button1};
     for (QWidget* expected : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), expected) << expected->objectName().toStdString();
