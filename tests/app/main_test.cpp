@@ -5,6 +5,7 @@
 #include "platform/image_view.h"
 #include "platform/slider.h"
 #include "settings/p_options.h"
+#include "shaky_clip.h"
 
 #include <QLabel>
 #include <QTest>
@@ -20,10 +21,13 @@ using test::FakeConverter;
 
 std::string description(const std::string& duration, const std::string& size)
 {
-    return "out ffmpeg version fake\\n\nout Input #0, mov,mp4,m4a, from 'clip.mp4':\\n  Duration: " + duration +
+    return "out ffmpeg version fake\\n\nout Input #0, mov,mp4,m4a, from 'clip.mp4':\\n  "
+           "Duration: " +
+           duration +
            ", start: 0.000000, bitrate: 5123 kb/s\\n  Stream #0:0(und): Video: h264, yuv420p, " +
-           size + " [SAR 1:1], 4987 kb/s, 29.97 fps\\n  Stream #0:1(und): Audio: aac, 48000 Hz, "
-                  "stereo, 128 kb/s\\n\n";
+           size +
+           " [SAR 1:1], 4987 kb/s, 29.97 fps\\n  Stream #0:1(und): Audio: aac, 48000 Hz, "
+           "stereo, 128 kb/s\\n\n";
 }
 
 // A video of the given duration and frame size; previews write a frame.
@@ -35,7 +39,7 @@ std::string video(const std::string& duration = "00:01:10.52",
 
 class MainWindow : public ::testing::Test
 {
-protected:
+  protected:
     void SetUp() override
     {
         fake.script(video());
@@ -82,7 +86,8 @@ TEST_F(MainWindow, LoadByDialogProbesSetsTheSliderAndShowsTheMiddleFrame)
 
     const auto runs = fake.runs();
     ASSERT_EQ(runs.size(), 2u);
-    EXPECT_EQ(runs[0].argv, (std::vector<std::string>{fake.converter(), "-i", "/videos/my clip.mp4"}));
+    EXPECT_EQ(runs[0].argv,
+              (std::vector<std::string>{fake.converter(), "-i", "/videos/my clip.mp4"}));
     EXPECT_EQ(runs[1].argv,
               (std::vector<std::string>{fake.converter(), "-ss", "00:00:35.26", "-i",
                                         "/videos/my clip.mp4", "-y", "-vframes", "1", "-s",
@@ -296,7 +301,8 @@ TEST(MainWindowLive, LoadsARealVideoAndShowsARealFrame)
     const auto clip = (fake.root() / "live clip.mp4").string();
     const std::string make = std::string(CALM_FFMPEG) +
                              " -v error -f lavfi -i testsrc=size=320x240:rate=25 -t 2 -pix_fmt "
-                             "yuv420p -y '" + clip + "'";
+                             "yuv420p -y '" +
+                             clip + "'";
     ASSERT_EQ(std::system(make.c_str()), 0);
     auto program = start(fake.env);
     ASSERT_NE(program, nullptr);
@@ -307,6 +313,40 @@ TEST(MainWindowLive, LoadsARealVideoAndShowsARealFrame)
     EXPECT_EQ(program->main->slider->maximum(), 200);
     ASSERT_TRUE(program->main->ImageEnView1->has_image());
     EXPECT_EQ(program->main->ImageEnView1->image().size(), QSize(429, 322));
+}
+
+TEST(MainWindowLive, AWholeJobThroughTheRealWindowsGivesASteadierVideo)
+{
+    FakeConverter fake(false);
+    fs::create_symlink(CALM_FFMPEG, fake.converter());
+    const auto clip = fake.root() / "shaky clip.mp4";
+    std::string log;
+    ASSERT_TRUE(test::make_shaky_clip(clip, {}, &log)) << log;
+    auto program = start(fake.env);
+    ASSERT_NE(program, nullptr);
+    Tmain& w = *program->main;
+    w.show();
+    fake.dialogs.open_answers.push_back({clip.string()});
+    w.loadvideoClick();
+    ASSERT_TRUE(w.ffinfo.loaded());
+
+    const auto target = fake.root() / "steady";
+    fake.dialogs.save_answers.push_back(target.string()); // typed without an extension
+    w.btn_fixClick();
+    ASSERT_TRUE(test::wait_until([&] { return !fake.dialogs.messages.empty(); }, 10000));
+    EXPECT_EQ(fake.dialogs.message_texts(),
+              (std::vector<std::string>{"The process completed successfully!"}));
+    const auto output = fs::path(target.string() + ".mp4");
+    ASSERT_TRUE(fs::exists(output));
+    EXPECT_FALSE(fs::exists(fake.root() / "calm.trf"));
+    const auto source = test::probe_video(clip);
+    const auto steady = test::probe_video(output);
+    EXPECT_NEAR(steady.duration, source.duration, 1.0 / 25);
+    const double before = test::mean_global_motion(test::read_frames(clip, 320, 240));
+    const double after = test::mean_global_motion(test::read_frames(output, 320, 240));
+    EXPECT_LT(after * 2, before);
+    w.close();
+    EXPECT_TRUE(test::child_processes().empty());
 }
 
 } // namespace
