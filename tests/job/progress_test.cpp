@@ -81,14 +81,7 @@ struct Rig
         poll->start(5);
     }
 
-    std::vector<std::string> out_files() const
-    {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(out))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> out_files() const { return test::file_names_in(out); }
 
     std::string label() const { return progress.Label1->text().toStdString(); }
     std::string failure_box(const std::string& code) const

@@ -56,14 +56,7 @@ struct RealRig
         QCoreApplication::processEvents();
     }
 
-    std::vector<std::string> out_files() const
-    {
-        std::vector<std::string> names;
-        for (const auto& e : fs::directory_iterator(out))
-            names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> out_files() const { return test::file_names_in(out); }
 
     bool made = false;
     bool loaded = false;

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
@@ -130,6 +131,15 @@ bool wait_until(const std::function<bool()>& pred, int timeout_ms)
         QThread::msleep(2);
     }
     return true;
+}
+
+std::vector<std::string> file_names_in(const fs::path& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder))
+        names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 std::string read_file(const fs::path& p)

@@ -49,6 +49,8 @@ std::vector<int> child_processes();
 bool wait_until(const std::function<bool()>& pred, int timeout_ms = 5000);
 
 std::string read_file(const std::filesystem::path& p);
+// The names of the files in a folder, sorted.
+std::vector<std::string> file_names_in(const std::filesystem::path& folder);
 void write_file(const std::filesystem::path& p, const std::string& bytes);
 
 } // namespace calm::test
