@@ -315,6 +315,19 @@ TEST(MainWindowLive, LoadsARealVideoAndShowsARealFrame)
     EXPECT_EQ(program->main->ImageEnView1->image().size(), QSize(429, 322));
 }
 
+TEST(MainWindowLive, TheSampleClipThatComesWithTheProgramLoads)
+{
+    FakeConverter fake(false);
+    fs::create_symlink(CALM_FFMPEG, fake.converter());
+    auto program = start(fake.env);
+    ASSERT_NE(program, nullptr);
+    program->main->loadvideofile(CALM_SAMPLE_CLIP);
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    EXPECT_EQ(program->main->ffinfo.duration, "00:00:04.00");
+    EXPECT_EQ(program->main->ffinfo.width, "320");
+    EXPECT_TRUE(program->main->ImageEnView1->has_image());
+}
+
 TEST(MainWindowLive, AWholeJobThroughTheRealWindowsGivesASteadierVideo)
 {
     FakeConverter fake(false);
