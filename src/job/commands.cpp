@@ -39,9 +39,15 @@ CommandLine analysis_command(const std::string& program, const Tffinfo& ffinfo,
 
 std::string bitrate_option(const Tffinfo& ffinfo)
 {
-    if (!ffinfo.videobitrate.empty())
+    // A rate the description did not give as a number ("bitrate: N/A" reaches
+    // into the stream lines) would break the converter's arguments.
+    auto usable = [](const std::string& rate) {
+        const auto n = whole_number(rate);
+        return n && *n > 0;
+    };
+    if (usable(ffinfo.videobitrate))
         return " -b:v " + ffinfo.videobitrate + "k";
-    if (!ffinfo.bitrate.empty())
+    if (usable(ffinfo.bitrate))
         return " -b:v " + ffinfo.bitrate + "k";
     return {};
 }
