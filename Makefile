@@ -3,7 +3,7 @@ BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench install clean
+.PHONY: all deps configure build run test bench install clean fuzz
 
 PREFIX ?= $(HOME)/.local
 
@@ -27,6 +27,14 @@ test: build
 bench: build
 	cmake --build $(BUILD) --target benchmarks
 	@bash bench/run.sh $(BUILD)
+
+# The parsers' libFuzzer targets (clang), each run FUZZ_TIME seconds.
+FUZZ_BUILD ?= fuzz-build
+FUZZ_TIME ?= 60
+fuzz:
+	@cmake -S fuzz -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ >/dev/null
+	@cmake --build $(FUZZ_BUILD)
+	@bash fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_TIME)
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)

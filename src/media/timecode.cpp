@@ -2,6 +2,7 @@
 
 #include "numbers.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -41,6 +42,11 @@ double timetosec(std::string_view text)
 
 std::string sectotime(double seconds)
 {
+    // Beyond 2^53 seconds no hundredth is exact and the minutes would not fit
+    // their integer; a slider never comes near. Such times, and anything
+    // below zero, are held within what can be written.
+    constexpr double longest = 9007199254740992.0;
+    seconds = std::isnan(seconds) ? 0 : std::clamp(seconds, 0.0, longest);
     long long minutes = static_cast<long long>(static_cast<long double>(seconds) / 60);
     const double rest = seconds - 60.0 * static_cast<double>(minutes);
     long long hundredths = round_half_even(static_cast<long double>(rest) * 100);

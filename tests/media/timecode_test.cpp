@@ -2,6 +2,7 @@
 #include "media/timecode.h"
 
 #include <clocale>
+#include <cmath>
 #include <gtest/gtest.h>
 
 namespace calm {
@@ -22,6 +23,14 @@ TEST(TimeCodes, SeekTexts)
     };
     for (const auto& c : cases)
         EXPECT_EQ(sectotime(c.seconds), c.text) << c.seconds;
+}
+
+TEST(TimeCodes, TimesBeyondTheExactRangeAreHeldAtItsEnd)
+{
+    // Past 2^53 seconds the minutes would overflow their integer.
+    const double cases[] = {3.17266e183, HUGE_VAL, 9007199254740992.0};
+    for (double seconds : cases)
+        EXPECT_EQ(sectotime(seconds), "2501999792983:36:32.00") << seconds;
 }
 
 TEST(TimeCodes, EveryWholeHundredthKeepsItsFields)
