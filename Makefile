@@ -2,6 +2,13 @@
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 CMAKE_FLAGS ?=
+# `make test SANITIZE=1`: AddressSanitizer and UndefinedBehaviorSanitizer, in a build of its own.
+ifeq ($(SANITIZE),1)
+BUILD = build-sanitize
+CMAKE_FLAGS += -DCALM_SANITIZE=ON
+export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
+endif
 
 .PHONY: all deps configure build run test bench install clean fuzz
 

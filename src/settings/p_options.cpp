@@ -179,6 +179,13 @@ Toptions::Toptions(Environment& env, QWidget* parent)
     connect(qApp, &QApplication::focusChanged, this, &Toptions::focus_moved);
 }
 
+Toptions::~Toptions()
+{
+    // QDialog's destructor hides the window, which moves the focus; by then
+    // this is no Toptions any more and must not hear of it.
+    disconnect(qApp, &QApplication::focusChanged, this, &Toptions::focus_moved);
+}
+
 Parameters Toptions::parameters() const
 {
     Parameters values;

@@ -25,6 +25,7 @@ class Toptions : public QDialog
 
   public:
     explicit Toptions(Environment& env, QWidget* parent = nullptr);
+    ~Toptions() override;
 
     // The five edit texts as they stand, untrimmed.
     Parameters parameters() const;
