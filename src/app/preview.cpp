@@ -1,10 +1,14 @@
 #include "preview.h"
 
 #include "converter/runner.h"
+#include "job/pass_output.h"
 #include "media/numbers.h"
 #include "platform/image_view.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <stdexcept>
 
@@ -12,13 +16,42 @@ namespace calm {
 
 namespace {
 
-// Its output is of no interest; only its end matters.
+// Its output matters only when the converter fails: its last line of its
+// own ("/v/clip.mp4: No such file or directory") then says why.
 class PreviewUse final : public ClientUse
 {
-public:
+  public:
     int digit() const override { return 2; }
-    bool ended(const ExitStatus&, std::string&) override { return true; }
+    Verdict chunk(std::string_view chunk, std::string&) override
+    {
+        output_.take(chunk);
+        return Verdict::go_on;
+    }
+    bool ended(const ExitStatus& status, std::string&) override
+    {
+        status_ = status;
+        return true;
+    }
+    bool failed() const { return !status_.clean(); }
+    std::string reason() const { return output_.failure_reason(status_); }
+
+  private:
+    PassOutput output_{Pass::analysis, 0};
+    ExitStatus status_;
 };
+
+// A folder where the frame cannot be made is named before the converter runs;
+// the converter itself would only say that its write failed.
+bool frame_can_be_written(const std::string& frame, std::string& reason)
+{
+    if (std::FILE* f = std::fopen(frame.c_str(), "wbx")) {
+        std::fclose(f);
+        std::remove(frame.c_str());
+        return true;
+    }
+    reason = "Cannot write " + frame + ": " + std::strerror(errno);
+    return false;
+}
 
 } // namespace
 
@@ -59,12 +92,23 @@ bool getpreview(std::string& code, const std::string& video, const std::string& 
     if (std::filesystem::exists(frame))
         throw std::runtime_error("Cannot replace the preview frame " + frame);
 
+    if (!frame_can_be_written(frame, code))
+        return false;
+
     PreviewUse use;
     if (!runclient(use, preview_command(converter_path(env), video, seek, width, height, frame),
                    code, env))
         return false;
-    if (std::filesystem::exists(frame))
+    if (std::filesystem::exists(frame)) {
         view.load(frame);
+        return true;
+    }
+    // No frame and a converter that failed (the video gone, unreadable): say
+    // so. A seek past the last frame ends well and shows nothing.
+    if (use.failed()) {
+        code = use.reason();
+        return false;
+    }
     return true;
 }
 

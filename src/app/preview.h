@@ -22,9 +22,11 @@ CommandLine preview_command(const std::string& converter, const std::string& vid
 
 std::string preview_file(const Environment& env);
 
-// False with "021".."024" when the converter could not be run. A grab that
-// wrote no frame (a seek past the last frame) shows nothing new: the frame
-// file is removed before every grab, so an old frame is never shown as this one.
+// False with "021".."024" when the converter could not be run, with the
+// reason when the frame file cannot be written or the converter failed
+// without writing a frame. A grab that ended well but wrote no frame (a seek
+// past the last frame) shows nothing new: the frame file is removed before
+// every grab, so an old frame is never shown as this one.
 bool getpreview(std::string& code, const std::string& video, const std::string& seek,
                 const Tffinfo& info, ImageView& view, const Environment& env);
 

@@ -14,7 +14,7 @@ namespace {
 class ProbeUse final : public ClientUse
 {
   public:
-    explicit ProbeUse(Tffinfo& info) : info_(info) {}
+    ProbeUse(Tffinfo& info, const std::string& path) : info_(info), path_(path) {}
 
     int digit() const override { return 1; }
     void started() override { output_.clear(); }
@@ -27,11 +27,23 @@ class ProbeUse final : public ClientUse
     // file), so only the description decides.
     bool ended(const ExitStatus&, std::string& code) override
     {
-        return parse_media_description(output_, info_, code);
+        return parse_media_description(without(output_, path_), info_, code);
     }
 
   private:
+    // The converter repeats the file's name ("Input #0, mov,mp4, from
+    // '/v/take 4000x3000, Duration: 9:00:00, .mp4':") before the facts; a
+    // name holding a frame size or a duration must not stand for them.
+    static std::string without(std::string text, const std::string& name)
+    {
+        const std::string quoted = "'" + name + "'";
+        for (auto at = text.find(quoted); at != std::string::npos; at = text.find(quoted, at))
+            text.erase(at, quoted.size());
+        return text;
+    }
+
     Tffinfo& info_;
+    const std::string& path_;
     std::string output_;
 };
 
@@ -39,7 +51,7 @@ class ProbeUse final : public ClientUse
 
 bool getvideoinfo(std::string& code, const std::string& path, Tffinfo& info, const Environment& env)
 {
-    ProbeUse use(info);
+    ProbeUse use(info, path);
     return runclient(use, CommandLine(converter_path(env)).text(" -i ").file(path), code, env);
 }
 

@@ -13,14 +13,22 @@ namespace calm {
 
 namespace {
 
+// A file manager sends the name's bytes percent-encoded
+// ("file:///v/%E9t%E9.mp4"); they are taken back as bytes, since decoding
+// them as text would turn a name that is not UTF-8 into another one.
 std::vector<std::string> local_files(const QMimeData* mime)
 {
     std::vector<std::string> out;
     if (!mime || !mime->hasUrls())
         return out;
-    for (const QUrl& url : mime->urls())
-        if (url.isLocalFile())
-            out.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    for (const QUrl& url : mime->urls()) {
+        if (!url.isLocalFile())
+            continue;
+        QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (const QString host = url.host(); !host.isEmpty())
+            path.prepend("//" + host.toUtf8()); // as toLocalFile() names a shared folder
+        out.push_back(path.toStdString());
+    }
     return out;
 }
 
