@@ -109,13 +109,13 @@ fs::path cached_clip(const fs::path& cache)
     const fs::path clip = cache / "shaky-1080p-10s.mp4";
     if (!fs::exists(clip)) {
         std::printf("making the 1920x1080, 10 s clip (once)...\n");
-        calm::test::ClipSpec spec;
-        spec.width = 1920;
-        spec.height = 1080;
-        spec.seconds = 10;
-        spec.jitter = 20;
+        calm::test::ClipSpec shape;
+        shape.width = 1920;
+        shape.height = 1080;
+        shape.seconds = 10;
+        shape.jitter = 20;
         std::string log;
-        if (!calm::test::make_shaky_clip(clip, spec, &log)) {
+        if (!calm::test::make_shaky_clip(clip, shape, &log)) {
             std::fprintf(stderr, "%s\n", log.c_str());
             std::exit(1);
         }

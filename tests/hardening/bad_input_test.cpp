@@ -146,11 +146,11 @@ class BadInput : public ::testing::Test
         clips = fs::path(::mkdtemp(tmpl));
         clip = clips / "shaky.mp4";
         std::string log;
-        test::ClipSpec spec;
-        spec.width = 160;
-        spec.height = 120;
-        spec.seconds = 2;
-        ASSERT_TRUE(test::make_shaky_clip(clip, spec, &log)) << log;
+        test::ClipSpec shape;
+        shape.width = 160;
+        shape.height = 120;
+        shape.seconds = 2;
+        ASSERT_TRUE(test::make_shaky_clip(clip, shape, &log)) << log;
         facts = test::probe_video(clip);
     }
     static void TearDownTestSuite() { fs::remove_all(clips); }

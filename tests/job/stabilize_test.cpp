@@ -33,13 +33,13 @@ struct RealRig
     fs::path clip = folder.root() / "clips/shaky.mp4";
     fs::path out = folder.root() / "out";
 
-    explicit RealRig(const test::ClipSpec& spec = {})
+    explicit RealRig(const test::ClipSpec& shape = {})
     {
         fs::create_symlink(test::ffmpeg_path(), folder.converter());
         fs::create_directories(clip.parent_path());
         fs::create_directories(out);
         std::string log;
-        made = test::make_shaky_clip(clip, spec, &log);
+        made = test::make_shaky_clip(clip, shape, &log);
         EXPECT_TRUE(made) << log;
         std::string code;
         loaded = getvideoinfo(code, clip.string(), ffinfo, folder.env);
@@ -125,9 +125,9 @@ TEST(Stabilize, ARefusedTransformPassLeavesTheTargetAsItWas)
 
 TEST(Stabilize, AnOddFrameSizeIsCroppedToEven)
 {
-    test::ClipSpec spec;
-    spec.height = 241;
-    RealRig rig(spec);
+    test::ClipSpec shape;
+    shape.height = 241;
+    RealRig rig(shape);
     ASSERT_TRUE(rig.made && rig.loaded);
     ASSERT_EQ(rig.ffinfo.height, "241");
     const fs::path target = rig.out / "steady.mp4";

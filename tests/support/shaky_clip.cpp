@@ -72,15 +72,15 @@ std::string ffprobe_path()
     return (fs::path(CALM_FFMPEG).parent_path() / "ffprobe").string();
 }
 
-bool make_shaky_clip(const fs::path& file, const ClipSpec& spec, std::string* log)
+bool make_shaky_clip(const fs::path& file, const ClipSpec& shape, std::string* log)
 {
     // The texture is larger than the frame by a margin the jitter never leaves.
-    const int margin = 2 * spec.jitter + 8;
-    const int tw = spec.width + 2 * margin;
-    const int th = spec.height + 2 * margin;
-    const int frames = spec.fps * spec.seconds;
-    const double a = spec.jitter;
-    const double b = spec.jitter / 2.0;
+    const int margin = 2 * shape.jitter + 8;
+    const int tw = shape.width + 2 * margin;
+    const int th = shape.height + 2 * margin;
+    const int frames = shape.fps * shape.seconds;
+    const double a = shape.jitter;
+    const double b = shape.jitter / 2.0;
     const QString video =
         QStringLiteral("life=s=%1x%2:rate=%3:ratio=0.5:seed=7:mold=0:life_color=white:"
                        "death_color=black,trim=end_frame=1,scale=%4x%5:flags=bicubic,"
@@ -89,18 +89,18 @@ bool make_shaky_clip(const fs::path& file, const ClipSpec& spec, std::string* lo
                        ":y='%9+%10*sin(n*2.3)+%11*sin(n*3.7)',format=yuv420p")
             .arg(std::max(8, tw / 6))
             .arg(std::max(8, th / 6))
-            .arg(spec.fps)
+            .arg(shape.fps)
             .arg(tw)
             .arg(th)
             .arg(frames)
-            .arg(spec.width)
-            .arg(spec.height)
+            .arg(shape.width)
+            .arg(shape.height)
             .arg(margin)
             .arg(a)
             .arg(b);
-    const QString audio = QStringLiteral("sine=frequency=440:duration=%1").arg(spec.seconds);
+    const QString audio = QStringLiteral("sine=frequency=440:duration=%1").arg(shape.seconds);
     // libx264 refuses odd 4:2:0 sizes; MPEG-4 part 2 takes them.
-    const bool even = spec.width % 2 == 0 && spec.height % 2 == 0;
+    const bool even = shape.width % 2 == 0 && shape.height % 2 == 0;
     QStringList args = {QStringLiteral("-hide_banner"), QStringLiteral("-y"),
                         QStringLiteral("-f"),           QStringLiteral("lavfi"),
                         QStringLiteral("-i"),           video,

@@ -21,7 +21,7 @@ struct ClipSpec
 
 // Writes the clip (4:2:0; odd sizes kept as they are). False, with the
 // converter's output in log, when the converter failed.
-bool make_shaky_clip(const std::filesystem::path& file, const ClipSpec& spec = {},
+bool make_shaky_clip(const std::filesystem::path& file, const ClipSpec& shape = {},
                      std::string* log = nullptr);
 
 // What the converter's own probe says of a file's first video stream.
