@@ -101,15 +101,6 @@ std::vector<std::pair<int, std::string>> running_converters()
     return out;
 }
 
-std::vector<std::string> names_in(const fs::path& folder)
-{
-    std::vector<std::string> names;
-    for (const auto& e : fs::directory_iterator(folder))
-        names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 std::string random_bytes(std::size_t n, unsigned seed)
 {
     std::mt19937 random(seed);
@@ -294,7 +285,7 @@ TEST_F(BadInput, FilesThatAreNoVideosLoadNothing)
         EXPECT_EQ(fake.dialogs.message_texts(),
                   std::vector<std::string>{"Please load file at first!"});
     }
-    EXPECT_TRUE(names_in(out).empty());
+    EXPECT_TRUE(test::file_names_in(out).empty());
 }
 
 TEST_F(BadInput, AudioAloneOrNoFramesShowNoFrameOfAnotherVideo)
@@ -335,7 +326,7 @@ TEST_F(BadInput, AudioAloneOrNoFramesShowNoFrameOfAnotherVideo)
         fix((out / "steady.mp4").string());
         EXPECT_EQ(fake.dialogs.message_texts(),
                   std::vector<std::string>{"### " + path + " ### \r" + c.fix_says});
-        EXPECT_TRUE(names_in(out).empty());
+        EXPECT_TRUE(test::file_names_in(out).empty());
     }
 }
 
@@ -385,7 +376,7 @@ TEST_F(BadInput, AnyFileNameReachesTheConverterAsOneArgument)
 
         fix(target);
         EXPECT_EQ(fake.dialogs.message_texts(), std::vector<std::string>{success});
-        EXPECT_EQ(names_in(target_folder), std::vector<std::string>{c.target});
+        EXPECT_EQ(test::file_names_in(target_folder), std::vector<std::string>{c.target});
         EXPECT_TRUE(is_clip_video(target));
 
         const Runs runs = logged_runs(fake);
@@ -495,7 +486,7 @@ TEST_F(BadInput, AConverterKilledInEitherPassFailsTheJobAndLeavesNothing)
         EXPECT_TRUE(killed);
         EXPECT_EQ(fake.dialogs.message_texts(),
                   std::vector<std::string>{"### " + source + " ### \r" + c.reason});
-        EXPECT_TRUE(names_in(out).empty()) << "no output, no temporary file, no calm.trf";
+        EXPECT_TRUE(test::file_names_in(out).empty()) << "no output, no temporary file, no calm.trf";
     }
 }
 
@@ -522,7 +513,7 @@ TEST_F(BadInput, CancelEndsAConverterThatNeverEnds)
         EXPECT_LT(since_cancel.elapsed(), 1000);
         EXPECT_TRUE(fake.dialogs.messages.empty());
         EXPECT_TRUE(running_converters().empty());
-        EXPECT_TRUE(names_in(out).empty());
+        EXPECT_TRUE(test::file_names_in(out).empty());
     }
 }
 
