@@ -12,17 +12,23 @@ bool blank(char c)
     return c == ' ' || c == '\t';
 }
 
-std::optional<long double> parse_float(std::string_view s)
+// Drops leading blanks and an optional sign; answers whether it was "-".
+bool take_sign(std::string_view& s)
 {
     while (!s.empty() && blank(s.front()))
         s.remove_prefix(1);
+    if (s.empty() || (s.front() != '+' && s.front() != '-'))
+        return false;
+    const bool negative = s.front() == '-';
+    s.remove_prefix(1);
+    return negative;
+}
+
+std::optional<long double> parse_float(std::string_view s)
+{
     while (!s.empty() && blank(s.back()))
         s.remove_suffix(1);
-    bool negative = false;
-    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
-    }
+    const bool negative = take_sign(s);
     // Check the form ourselves: from_chars would take "inf", "nan" and hex.
     std::size_t i = 0, digits = 0;
     while (i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])))
@@ -75,13 +81,7 @@ long double read_float(std::string_view text)
 
 std::optional<std::int32_t> whole_number(std::string_view s)
 {
-    while (!s.empty() && blank(s.front()))
-        s.remove_prefix(1);
-    bool negative = false;
-    if (!s.empty() && (s.front() == '+' || s.front() == '-')) {
-        negative = s.front() == '-';
-        s.remove_prefix(1);
-    }
+    const bool negative = take_sign(s);
     int base = 10;
     if (!s.empty() && s.front() == '$') {
         base = 16;
