@@ -7,15 +7,16 @@
 // Usage: bench_app [rounds [quick]]   (job rounds are fewer: a job takes minutes;
 // quick leaves the job out)
 
-#include "app/p_main.h"
+#include "app/main_window.h"
 #include "app/preview.h"
 #include "app/program.h"
+#include "child.h"
 #include "converter/runner.h"
 #include "job/commands.h"
 #include "platform/image_view.h"
 #include "platform/slider.h"
 #include "recording_dialogs.h"
-#include "settings/p_options.h"
+#include "settings/options_dialog.h"
 #include "shaky_clip.h"
 
 #include <QApplication>
@@ -31,6 +32,8 @@
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+using calm::test::child;
 
 extern char** environ;
 
@@ -159,7 +162,7 @@ int main(int argc, char** argv)
     auto program = calm::start(b.env);
     if (!program)
         return 1;
-    calm::Tmain& w = *program->main;
+    calm::MainWindow& w = *program->main;
     const std::string ffmpeg = CALM_FFMPEG;
 
     // Start-up.
@@ -173,7 +176,7 @@ int main(int argc, char** argv)
     std::vector<double> load_app, load_direct;
     for (int r = 0; r < rounds; ++r) {
         auto t0 = Clock::now();
-        w.loadvideofile(clip.string());
+        w.load_video_file(clip.string());
         load_app.push_back(seconds_since(t0));
         const auto grab = calm::preview_command(ffmpeg, clip.string(), "00:00:05.00", 429, 241,
                                                 (b.root / "direct.bmp").string());
@@ -185,7 +188,7 @@ int main(int argc, char** argv)
     for (int r = 0; r < rounds; ++r) {
         const bool home = r % 2 == 0;
         auto t0 = Clock::now();
-        QTest::keyClick(w.slider, home ? Qt::Key_Home : Qt::Key_Right);
+        QTest::keyClick(child<calm::Slider>(w, "time_slider"), home ? Qt::Key_Home : Qt::Key_Right);
         preview_app.push_back(seconds_since(t0));
         const auto grab =
             calm::preview_command(ffmpeg, clip.string(), home ? "00:00:00.00" : "00:00:00.10", 429,
@@ -201,15 +204,15 @@ int main(int argc, char** argv)
         b.dialogs.save_answers.push_back(target);
         const double cpu0 = own_cpu();
         auto t0 = Clock::now();
-        w.btn_fixClick();
+        w.fix();
         const double wall = seconds_since(t0);
         job_app.push_back(wall);
         job_cpu_share.push_back((own_cpu() - cpu0) / wall);
         fs::remove(target);
 
         const auto params = program->options->parameters();
-        const auto pass1 = calm::analysis_command(ffmpeg, w.ffinfo, params);
-        const auto pass2 = calm::transform_command(ffmpeg, w.ffinfo, target, params);
+        const auto pass1 = calm::analysis_command(ffmpeg, w.media(), params);
+        const auto pass2 = calm::transform_command(ffmpeg, w.media(), target, params);
         job_direct.push_back(run_direct(pass1.argv(), folder) + run_direct(pass2.argv(), folder));
         fs::remove(target);
         fs::remove(folder + "/calm.trf");

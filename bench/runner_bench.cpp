@@ -32,7 +32,7 @@ long long now_ns()
         .count();
 }
 
-class LatencyUse final : public calm::ClientUse
+class LatencyUse final : public calm::ConverterUse
 {
   public:
     int digit() const override { return 3; }
@@ -86,7 +86,7 @@ int main(int argc, char** argv)
     std::string code;
     const double cpu0 = cpu_seconds();
     const long long t0 = now_ns();
-    calm::runclient(use, calm::CommandLine(calm::converter_path(env)), code, env);
+    calm::run_converter(use, calm::CommandLine(calm::converter_path(env)), code, env);
     const double wall = (now_ns() - t0) / 1e9;
     const double cpu = cpu_seconds() - cpu0;
     fs::remove_all(root);

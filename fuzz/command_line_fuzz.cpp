@@ -80,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The two passes: the names stand whole after "-i" and at the end, and
     // parameter texts cannot move them.
-    calm::Tffinfo info;
+    calm::MediaInfo info;
     info.filename = source;
     info.videobitrate = "4987";
     calm::Parameters params;

@@ -33,11 +33,11 @@ bool seek_form(const std::string& t)
 
 void check_seek(double seconds)
 {
-    const std::string text = calm::sectotime(seconds);
+    const std::string text = calm::clock_from_seconds(seconds);
     CALM_CHECK(seek_form(text));
     // Within the range a slider can give, the text reads back.
     if (seconds >= 0 && seconds <= 1e8)
-        CALM_CHECK(std::fabs(calm::timetosec(text) - seconds) <= 0.005 + seconds * 1e-15);
+        CALM_CHECK(std::fabs(calm::seconds_from_clock(text) - seconds) <= 0.005 + seconds * 1e-15);
 }
 
 } // namespace
@@ -67,7 +67,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     double seconds = 0;
     bool read = false;
     try {
-        seconds = calm::timetosec(text);
+        seconds = calm::seconds_from_clock(text);
         read = true;
     } catch (const calm::ConversionError&) {
     }

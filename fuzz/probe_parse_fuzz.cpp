@@ -13,7 +13,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
-    calm::Tffinfo info;
+    calm::MediaInfo info;
     info.filename = "/v/clip.mp4";
     info.duration = "00:00:09.00"; // left from an earlier probe: must not count
     std::string code;

@@ -1,4 +1,4 @@
-#include "app/p_main.h"
+#include "app/main_window.h"
 #include "app/program.h"
 #include "platform/folders.h"
 #include "platform/qt_dialogs.h"

@@ -18,7 +18,7 @@ namespace {
 
 // Its output matters only when the converter fails: its last line of its
 // own ("/v/clip.mp4: No such file or directory") then says why.
-class PreviewUse final : public ClientUse
+class PreviewUse final : public ConverterUse
 {
   public:
     int digit() const override { return 2; }
@@ -79,8 +79,8 @@ std::string preview_file(const Environment& env)
     return env.program_folder + "preview.bmp";
 }
 
-bool getpreview(std::string& code, const std::string& video, const std::string& seek,
-                const Tffinfo& info, ImageView& view, const Environment& env)
+bool grab_preview(std::string& code, const std::string& video, const std::string& seek,
+                  const MediaInfo& info, ImageView& view, const Environment& env)
 {
     // In device pixels, so a high-density screen gets a sharp frame.
     const int width = static_cast<int>(std::lround(view.width() * view.devicePixelRatioF()));
@@ -96,8 +96,8 @@ bool getpreview(std::string& code, const std::string& video, const std::string& 
         return false;
 
     PreviewUse use;
-    if (!runclient(use, preview_command(converter_path(env), video, seek, width, height, frame),
-                   code, env))
+    if (!run_converter(use, preview_command(converter_path(env), video, seek, width, height, frame),
+                       code, env))
         return false;
     if (std::filesystem::exists(frame)) {
         view.load(frame);

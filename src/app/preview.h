@@ -3,7 +3,7 @@
 // view's width, as preview.bmp in the program's folder; the view shows it.
 
 #include "converter/command_line.h"
-#include "media/ffinfo.h"
+#include "media/media_info.h"
 #include "platform/environment.h"
 
 #include <string>
@@ -27,7 +27,7 @@ std::string preview_file(const Environment& env);
 // without writing a frame. A grab that ended well but wrote no frame (a seek
 // past the last frame) shows nothing new: the frame file is removed before
 // every grab, so an old frame is never shown as this one.
-bool getpreview(std::string& code, const std::string& video, const std::string& seek,
-                const Tffinfo& info, ImageView& view, const Environment& env);
+bool grab_preview(std::string& code, const std::string& video, const std::string& seek,
+                  const MediaInfo& info, ImageView& view, const Environment& env);
 
 } // namespace calm

@@ -1,14 +1,14 @@
 #include "program.h"
 
-#include "about/p_about.h"
-#include "converter/checkclient.h"
-#include "job/p_progress.h"
-#include "p_flash.h"
-#include "p_main.h"
+#include "about/about_dialog.h"
+#include "converter/check_converter.h"
+#include "job/progress_dialog.h"
+#include "main_window.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
 #include "platform/fonts.h"
-#include "settings/p_options.h"
+#include "settings/options_dialog.h"
+#include "splash_screen.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -18,14 +18,12 @@ namespace calm {
 
 Program::Program(Environment& env)
 {
-    main = std::make_unique<Tmain>(env);
-    options = std::make_unique<Toptions>(env);
-    about = std::make_unique<Tabout>(env);
-    Tmain* m = main.get();
-    Toptions* o = options.get();
-    progress = std::make_unique<Tprogress>(
-        env, JobInputs{m->ffinfo, m->SaveDialog1, m->cancel_flag, [o] { return o->parameters(); },
-                       [m] { m->Timer_endmsg->start(); }});
+    main = std::make_unique<MainWindow>(env);
+    options = std::make_unique<OptionsDialog>(env);
+    about = std::make_unique<AboutDialog>(env);
+    OptionsDialog* o = options.get();
+    progress =
+        std::make_unique<ProgressDialog>(env, main->job_inputs([o] { return o->parameters(); }));
     main->attach(options.get(), about.get(), progress.get());
 }
 
@@ -34,14 +32,14 @@ Program::~Program() = default;
 std::unique_ptr<Program> start(Environment& env)
 {
     QApplication::setFont(program_font());
-    Tflash flash;
-    flash.show();
-    flash.repaint();
+    SplashScreen splash;
+    splash.show();
+    splash.repaint();
     if (env.pump)
         env.pump();
 
     std::string code;
-    if (!checkclient(code, env)) {
+    if (!check_converter(code, env)) {
         // Also said on the terminal, for a start from a shell or a launcher's log.
         std::fprintf(stderr, "Client program error! %s\n", code.c_str());
         env.dialogs->message(nullptr, "Client program error! " + code, application_title,

@@ -9,19 +9,19 @@
 
 namespace calm {
 
-class Tabout;
-class Tmain;
-class Toptions;
-class Tprogress;
+class AboutDialog;
+class MainWindow;
+class OptionsDialog;
+class ProgressDialog;
 
 struct Program
 {
     explicit Program(Environment& env);
     ~Program();
-    std::unique_ptr<Tmain> main;
-    std::unique_ptr<Toptions> options;
-    std::unique_ptr<Tabout> about;
-    std::unique_ptr<Tprogress> progress;
+    std::unique_ptr<MainWindow> main;
+    std::unique_ptr<OptionsDialog> options;
+    std::unique_ptr<AboutDialog> about;
+    std::unique_ptr<ProgressDialog> progress;
 };
 
 std::unique_ptr<Program> start(Environment& env);

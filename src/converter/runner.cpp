@@ -30,8 +30,8 @@ struct RunGuard
 
 } // namespace
 
-bool runclient(ClientUse& use, const CommandLine& command, std::string& code,
-               const Environment& env, const std::string& working_folder)
+bool run_converter(ConverterUse& use, const CommandLine& command, std::string& code,
+                   const Environment& env, const std::string& working_folder)
 {
     RunGuard run{env.make_process ? env.make_process() : make_child_process()};
     ChildProcess& child = *run.process;

@@ -1,5 +1,5 @@
 #pragma once
-// runclient: the one way the program runs the converter. It starts the
+// run_converter: the one way the program runs the converter. It starts the
 // converter with one pipe for its stdout and stderr, takes the output in
 // turns without blocking while the windows stay alive, hands each chunk to
 // the use that started it, and cleans up on every way out: no converter is
@@ -24,10 +24,10 @@ std::string step_code(int use_digit, Step step);
 enum class Verdict { go_on, end_success, end_failure };
 
 // One use of the converter: its digit and its behaviour.
-class ClientUse
+class ConverterUse
 {
-public:
-    virtual ~ClientUse() = default;
+  public:
+    virtual ~ConverterUse() = default;
     virtual int digit() const = 0;
     // A set flag ends the run at the start of the next turn (passes only).
     virtual const bool* cancel_flag() const { return nullptr; }
@@ -40,8 +40,8 @@ public:
 
 inline constexpr std::uint32_t read_limit = 512;
 
-bool runclient(ClientUse& use, const CommandLine& command, std::string& code,
-               const Environment& env, const std::string& working_folder = {});
+bool run_converter(ConverterUse& use, const CommandLine& command, std::string& code,
+                   const Environment& env, const std::string& working_folder = {});
 
 // <system folder>/calm/client.exe
 std::string converter_path(const Environment& env);

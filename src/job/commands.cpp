@@ -13,31 +13,31 @@ bool odd(const std::string& size)
     return n && *n % 2 != 0;
 }
 
-std::string crop_for(const Tffinfo& ffinfo)
+std::string crop_for(const MediaInfo& media)
 {
-    return needs_even_crop(ffinfo) ? even_crop : "";
+    return needs_even_crop(media) ? even_crop : "";
 }
 
 } // namespace
 
-bool needs_even_crop(const Tffinfo& ffinfo)
+bool needs_even_crop(const MediaInfo& media)
 {
-    return odd(ffinfo.width) || odd(ffinfo.height);
+    return odd(media.width) || odd(media.height);
 }
 
-CommandLine analysis_command(const std::string& program, const Tffinfo& ffinfo,
+CommandLine analysis_command(const std::string& program, const MediaInfo& media,
                              const Parameters& parameters)
 {
     CommandLine line(program);
     line.text(" -i ")
-        .file(ffinfo.filename)
-        .text(" -y -vf " + crop_for(ffinfo) + "vidstabdetect=shakiness=" + parameters.shakiness +
+        .file(media.filename)
+        .text(" -y -vf " + crop_for(media) + "vidstabdetect=shakiness=" + parameters.shakiness +
               ":accuracy=" + parameters.accuracy + ":stepsize=" + parameters.stepsize +
               ":mincontrast=" + parameters.mincontrast + ":result=calm.trf -f null -");
     return line;
 }
 
-std::string bitrate_option(const Tffinfo& ffinfo)
+std::string bitrate_option(const MediaInfo& media)
 {
     // A rate the description did not give as a number ("bitrate: N/A" reaches
     // into the stream lines) would break the converter's arguments.
@@ -45,25 +45,25 @@ std::string bitrate_option(const Tffinfo& ffinfo)
         const auto n = whole_number(rate);
         return n && *n > 0;
     };
-    if (usable(ffinfo.videobitrate))
-        return " -b:v " + ffinfo.videobitrate + "k";
-    if (usable(ffinfo.bitrate))
-        return " -b:v " + ffinfo.bitrate + "k";
+    if (usable(media.videobitrate))
+        return " -b:v " + media.videobitrate + "k";
+    if (usable(media.bitrate))
+        return " -b:v " + media.bitrate + "k";
     return {};
 }
 
-CommandLine transform_command(const std::string& program, const Tffinfo& ffinfo,
+CommandLine transform_command(const std::string& program, const MediaInfo& media,
                               const std::string& output, const Parameters& parameters)
 {
     const bool same_type =
-        ascii_upper(extension_of(output)) == ascii_upper(extension_of(ffinfo.filename));
+        ascii_upper(extension_of(output)) == ascii_upper(extension_of(media.filename));
     const std::string filters =
-        crop_for(ffinfo) + "vidstabtransform=input=calm.trf:smoothing=" + parameters.smoothing +
+        crop_for(media) + "vidstabtransform=input=calm.trf:smoothing=" + parameters.smoothing +
         ",unsharp=5:5:1.0:5:5:0.0 ";
     CommandLine line(program);
-    line.text(" -i ").file(ffinfo.filename);
+    line.text(" -i ").file(media.filename);
     if (same_type)
-        line.text(" -c:a copy " + bitrate_option(ffinfo) + " -q:v 0 -y -vf " + filters);
+        line.text(" -c:a copy " + bitrate_option(media) + " -q:v 0 -y -vf " + filters);
     else
         line.text(" -q:a 0 -q:v 0 -y -vf " + filters);
     line.file(output);

@@ -8,7 +8,7 @@
 //       vidstabtransform=input=calm.trf:smoothing=10,unsharp=5:5:1.0:5:5:0.0 "<target>"
 
 #include "converter/command_line.h"
-#include "media/ffinfo.h"
+#include "media/media_info.h"
 #include "settings/parameters.h"
 
 #include <string>
@@ -17,19 +17,19 @@ namespace calm {
 
 // vid.stab needs even frame sizes; a known odd width or height is cropped
 // to the even size below it in both passes.
-bool needs_even_crop(const Tffinfo& ffinfo);
+bool needs_even_crop(const MediaInfo& media);
 
 inline constexpr const char* even_crop = "crop=trunc(iw/2)*2:trunc(ih/2)*2,";
 
-CommandLine analysis_command(const std::string& program, const Tffinfo& ffinfo,
+CommandLine analysis_command(const std::string& program, const MediaInfo& media,
                              const Parameters& parameters);
 
 // " -b:v <video rate>k", else the overall rate, else nothing.
-std::string bitrate_option(const Tffinfo& ffinfo);
+std::string bitrate_option(const MediaInfo& media);
 
 // Audio is copied when the output's extension equals the source's, letters
 // compared without case; otherwise both streams are encoded at top quality.
-CommandLine transform_command(const std::string& program, const Tffinfo& ffinfo,
+CommandLine transform_command(const std::string& program, const MediaInfo& media,
                               const std::string& output, const Parameters& parameters);
 
 } // namespace calm

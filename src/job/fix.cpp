@@ -1,17 +1,17 @@
 #include "fix.h"
 
-#include "p_progress.h"
 #include "platform/gauge.h"
+#include "progress_dialog.h"
 #include "target.h"
 
 #include <QLabel>
 
 namespace calm {
 
-void btn_fix_click(FixContext& fix)
+void run_fix(FixContext& fix)
 {
     Dialogs& dialogs = *fix.env.dialogs;
-    const std::string& source = fix.ffinfo.filename;
+    const std::string& source = fix.media.filename;
     if (source.empty()) {
         dialogs.message(fix.owner, "Please load file at first!", "Error", Icon::error);
         return;
@@ -32,8 +32,7 @@ void btn_fix_click(FixContext& fix)
     }
     if (path_exists(target) && !dialogs.confirm(fix.owner, replace_question(target), "Confirm"))
         return;
-    fix.progress.Label1->clear();
-    fix.progress.Gauge1->set_progress(0);
+    fix.progress.reset();
     fix.cancel_flag = false;
     fix.progress.exec();
 }

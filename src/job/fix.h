@@ -3,7 +3,7 @@
 // itself, confirm replacing a file, then show the progress window, which
 // runs the job.
 
-#include "media/ffinfo.h"
+#include "media/media_info.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
 
@@ -11,18 +11,18 @@ class QWidget;
 
 namespace calm {
 
-class Tprogress;
+class ProgressDialog;
 
 struct FixContext
 {
     Environment& env;
     QWidget* owner; // the main window: every box here belongs to it
-    const Tffinfo& ffinfo;
+    const MediaInfo& media;
     SaveDialogState& save_dialog;
     bool& cancel_flag;
-    Tprogress& progress;
+    ProgressDialog& progress;
 };
 
-void btn_fix_click(FixContext& fix);
+void run_fix(FixContext& fix);
 
 } // namespace calm

@@ -11,10 +11,10 @@ namespace {
 // order, nothing trimmed or left out. Where the pipe splits the text must
 // not matter: "Duration:" can end one read and " 00:01:10.52," start the
 // next, and a read may well repeat text that came before.
-class ProbeUse final : public ClientUse
+class ProbeUse final : public ConverterUse
 {
   public:
-    ProbeUse(Tffinfo& info, const std::string& path) : info_(info), path_(path) {}
+    ProbeUse(MediaInfo& info, const std::string& path) : info_(info), path_(path) {}
 
     int digit() const override { return 1; }
     void started() override { output_.clear(); }
@@ -42,17 +42,18 @@ class ProbeUse final : public ClientUse
         return text;
     }
 
-    Tffinfo& info_;
+    MediaInfo& info_;
     const std::string& path_;
     std::string output_;
 };
 
 } // namespace
 
-bool getvideoinfo(std::string& code, const std::string& path, Tffinfo& info, const Environment& env)
+bool probe_media(std::string& code, const std::string& path, MediaInfo& info,
+                 const Environment& env)
 {
     ProbeUse use(info, path);
-    return runclient(use, CommandLine(converter_path(env)).text(" -i ").file(path), code, env);
+    return run_converter(use, CommandLine(converter_path(env)).text(" -i ").file(path), code, env);
 }
 
 } // namespace calm

@@ -49,7 +49,7 @@ std::size_t place(std::string_view text, std::string_view marker)
 //   "Stream #0:0: Video: h264, yuv420p, 1920x1080 [SAR 1:1], 4987 kb/s"
 // A video line without a rate merges with the audio line after it, and the
 // audio marker, coming later, takes the rate.
-void stream_bit_rates(std::string_view text, Tffinfo& info)
+void stream_bit_rates(std::string_view text, MediaInfo& info)
 {
     constexpr std::string_view unit = "kb/s";
     std::string_view rest = text;
@@ -73,7 +73,7 @@ void stream_bit_rates(std::string_view text, Tffinfo& info)
 // blanks: ", 1920x1080 [SAR 1:1]". Codec tags such as "0x31637661" give the
 // left side 0 and are passed over. The largest width and the largest height
 // are taken separately.
-void frame_size(std::string_view text, Tffinfo& info)
+void frame_size(std::string_view text, MediaInfo& info)
 {
     std::string width, height;
     std::int32_t best_width = 0, best_height = 0;
@@ -112,7 +112,7 @@ void frame_size(std::string_view text, Tffinfo& info)
 
 } // namespace
 
-bool parse_media_description(std::string_view text, Tffinfo& info, std::string& code)
+bool parse_media_description(std::string_view text, MediaInfo& info, std::string& code)
 {
     const bool has_duration = field_after(text, "Duration: ", ",", info.duration);
     field_after(text, "bitrate: ", "kb/s", info.bitrate);

@@ -9,7 +9,7 @@
 //
 // and leaves everything else of the converter's console text alone.
 
-#include "ffinfo.h"
+#include "media_info.h"
 
 #include <string>
 #include <string_view>
@@ -20,6 +20,6 @@ namespace calm {
 // them; always writes width and height (empty when no frame size was found);
 // never touches filename. Answers whether a usable duration was found, and
 // otherwise sets code to "No duration!".
-bool parse_media_description(std::string_view text, Tffinfo& info, std::string& code);
+bool parse_media_description(std::string_view text, MediaInfo& info, std::string& code);
 
 } // namespace calm

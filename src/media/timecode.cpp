@@ -35,12 +35,12 @@ long double clock_seconds(const ClockParts& parts)
     return h * 60 * 60 + m * 60 + s;
 }
 
-double timetosec(std::string_view text)
+double seconds_from_clock(std::string_view text)
 {
     return static_cast<double>(clock_seconds(split_clock(text)));
 }
 
-std::string sectotime(double seconds)
+std::string clock_from_seconds(double seconds)
 {
     // Beyond 2^53 seconds no hundredth is exact and the minutes would not fit
     // their integer; a slider never comes near. Such times, and anything

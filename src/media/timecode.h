@@ -21,9 +21,9 @@ ClockParts split_clock(std::string_view text);
 // Throws ConversionError when a piece is empty or not a number.
 long double clock_seconds(const ClockParts& parts);
 
-double timetosec(std::string_view text);
+double seconds_from_clock(std::string_view text);
 
 // Seek text hh:mm:ss.cc for a non-negative number of seconds.
-std::string sectotime(double seconds);
+std::string clock_from_seconds(double seconds);
 
 } // namespace calm

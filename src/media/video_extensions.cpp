@@ -32,13 +32,13 @@ std::string ascii_lower(std::string_view text)
 bool passes_extension_test(std::string_view path)
 {
     const auto ext = extension_of(path);
-    return !ext.empty() && videoextlist.find(ascii_upper(ext)) != std::string_view::npos;
+    return !ext.empty() && video_extensions.find(ascii_upper(ext)) != std::string_view::npos;
 }
 
 std::vector<std::string> listed_extensions()
 {
     std::vector<std::string> out;
-    std::string_view rest = videoextlist;
+    std::string_view rest = video_extensions;
     while (rest.size() > 2) {
         const auto end = rest.find(';');
         out.emplace_back(rest.substr(2, end - 2));

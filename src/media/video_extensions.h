@@ -7,7 +7,7 @@
 
 namespace calm {
 
-inline constexpr std::string_view videoextlist =
+inline constexpr std::string_view video_extensions =
     "*.AVI;*.MPG;*.MPEG;*.WMV;*.MP4;*.M4V;*.FLV;*.MKV;*.WEBM;*.MOV;*.VOB;*.ASF;*.TS;*.MTS;";
 
 // From the last "." of the file's name to its end, dot included; empty when
@@ -18,11 +18,11 @@ std::string extension_of(std::string_view path);
 std::string ascii_upper(std::string_view text);
 std::string ascii_lower(std::string_view text);
 
-// The extension, upper-cased, occurs in videoextlist. Being a substring
+// The extension, upper-cased, occurs in video_extensions. Being a substring
 // test it also passes a leading part of a listed extension (".MP", ".M").
 bool passes_extension_test(std::string_view path);
 
-// The extensions of videoextlist without "*." and ";", in order.
+// The extensions of video_extensions without "*." and ";", in order.
 std::vector<std::string> listed_extensions();
 
 } // namespace calm

@@ -2,7 +2,7 @@
 
 #include "converter/trim.h"
 #include "platform/profile.h"
-#include "settings/p_options.h"
+#include "settings/options_dialog.h"
 #include "settings/parameter_rules.h"
 
 namespace calm {
@@ -30,12 +30,12 @@ void write_settings(const Parameters& values, const std::string& path)
         write_profile_string(path, section, rule.key, trimmed(values.*rule.text));
 }
 
-void load_settings(Toptions& options, const std::string& path)
+void load_settings(OptionsDialog& options, const std::string& path)
 {
     options.set_parameters(read_settings(path));
 }
 
-void save_settings(const Toptions& options, const std::string& path)
+void save_settings(const OptionsDialog& options, const std::string& path)
 {
     write_settings(options.parameters(), path);
 }

@@ -9,7 +9,7 @@
 
 namespace calm {
 
-class Toptions;
+class OptionsDialog;
 
 // program_folder ends in its separator.
 std::string settings_path(const std::string& program_folder);
@@ -22,8 +22,8 @@ Parameters read_settings(const std::string& path);
 void write_settings(const Parameters& values, const std::string& path);
 
 // The file's values go into the edits as they are: unfiltered, not cut.
-void load_settings(Toptions& options, const std::string& path);
+void load_settings(OptionsDialog& options, const std::string& path);
 
-void save_settings(const Toptions& options, const std::string& path);
+void save_settings(const OptionsDialog& options, const std::string& path);
 
 } // namespace calm

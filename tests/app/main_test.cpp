@@ -1,10 +1,11 @@
-#include "app/p_main.h"
+#include "app/main_window.h"
 #include "app/preview.h"
 #include "app/program.h"
+#include "child.h"
 #include "fake_converter.h"
 #include "platform/image_view.h"
 #include "platform/slider.h"
-#include "settings/p_options.h"
+#include "settings/options_dialog.h"
 #include "shaky_clip.h"
 
 #include <QLabel>
@@ -12,6 +13,8 @@
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+using calm::test::child;
 
 namespace calm {
 namespace {
@@ -37,7 +40,7 @@ std::string video(const std::string& duration = "00:01:10.52",
     return "on -ss\nbmp\nexit 0\non *\n" + description(duration, size) + "exit 1\n";
 }
 
-class MainWindow : public ::testing::Test
+class MainWindowTest : public ::testing::Test
 {
   protected:
     void SetUp() override
@@ -62,15 +65,15 @@ class MainWindow : public ::testing::Test
     void open(const std::string& path)
     {
         fake.dialogs.open_answers.push_back({path});
-        w->loadvideoClick();
+        w->load_video();
     }
 
     FakeConverter fake;
     std::unique_ptr<Program> program;
-    Tmain* w = nullptr;
+    MainWindow* w = nullptr;
 };
 
-TEST_F(MainWindow, LoadByDialogProbesSetsTheSliderAndShowsTheMiddleFrame)
+TEST_F(MainWindowTest, LoadByDialogProbesSetsTheSliderAndShowsTheMiddleFrame)
 {
     open("/videos/my clip.mp4");
     EXPECT_TRUE(fake.dialogs.messages.empty());
@@ -78,11 +81,11 @@ TEST_F(MainWindow, LoadByDialogProbesSetsTheSliderAndShowsTheMiddleFrame)
     EXPECT_EQ(fake.dialogs.open_seen[0].filter,
               "Video Files|*.AVI;*.MPG;*.MPEG;*.WMV;*.MP4;*.M4V;*.FLV;*.MKV;*.WEBM;*.MOV;*.VOB;"
               "*.ASF;*.TS;*.MTS;|");
-    EXPECT_EQ(w->ffinfo.filename, "/videos/my clip.mp4");
-    EXPECT_EQ(w->Label1->text(), QStringLiteral("/videos/my clip.mp4"));
-    EXPECT_EQ(w->slider->minimum(), 0);
-    EXPECT_EQ(w->slider->maximum(), 7052);
-    EXPECT_EQ(w->slider->value(), 3526);
+    EXPECT_EQ(w->media().filename, "/videos/my clip.mp4");
+    EXPECT_EQ(child<QLabel>(*w, "file_label")->text(), QStringLiteral("/videos/my clip.mp4"));
+    EXPECT_EQ(child<Slider>(*w, "time_slider")->minimum(), 0);
+    EXPECT_EQ(child<Slider>(*w, "time_slider")->maximum(), 7052);
+    EXPECT_EQ(child<Slider>(*w, "time_slider")->value(), 3526);
 
     const auto runs = fake.runs();
     ASSERT_EQ(runs.size(), 2u);
@@ -92,12 +95,12 @@ TEST_F(MainWindow, LoadByDialogProbesSetsTheSliderAndShowsTheMiddleFrame)
               (std::vector<std::string>{fake.converter(), "-ss", "00:00:35.26", "-i",
                                         "/videos/my clip.mp4", "-y", "-vframes", "1", "-s",
                                         "429x241", fake.program_folder() + "preview.bmp"}));
-    ASSERT_TRUE(w->ImageEnView1->has_image());
-    EXPECT_EQ(w->ImageEnView1->image().size(), QSize(429, 241));
+    ASSERT_TRUE(child<ImageView>(*w, "preview")->has_image());
+    EXPECT_EQ(child<ImageView>(*w, "preview")->image().size(), QSize(429, 241));
     EXPECT_TRUE(w->isEnabled());
 }
 
-TEST_F(MainWindow, SliderMaximumFromTheDuration)
+TEST_F(MainWindowTest, SliderMaximumFromTheDuration)
 {
     const struct
     {
@@ -113,16 +116,16 @@ TEST_F(MainWindow, SliderMaximumFromTheDuration)
         SCOPED_TRACE(c.shows);
         fake.script(video(c.duration));
         open("/v/a.mp4");
-        EXPECT_EQ(w->slider->maximum(), c.maximum);
-        EXPECT_EQ(w->slider->value(), c.value);
+        EXPECT_EQ(child<Slider>(*w, "time_slider")->maximum(), c.maximum);
+        EXPECT_EQ(child<Slider>(*w, "time_slider")->value(), c.value);
     }
 }
 
-TEST_F(MainWindow, DropLoadsEachVideoInOrderAndSkipsOthersSilently)
+TEST_F(MainWindowTest, DropLoadsEachVideoInOrderAndSkipsOthersSilently)
 {
-    w->dragAppMessage({"/v/a.mp4", "/v/notes.txt", "/v/b.mkv"});
+    w->drop_files({"/v/a.mp4", "/v/notes.txt", "/v/b.mkv"});
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_EQ(w->ffinfo.filename, "/v/b.mkv");
+    EXPECT_EQ(w->media().filename, "/v/b.mkv");
     std::vector<std::string> probed;
     for (const auto& r : fake.runs())
         if (r.argv.size() == 3)
@@ -130,14 +133,14 @@ TEST_F(MainWindow, DropLoadsEachVideoInOrderAndSkipsOthersSilently)
     EXPECT_EQ(probed, (std::vector<std::string>{"/v/a.mp4", "/v/b.mkv"}));
 }
 
-TEST_F(MainWindow, ProbeIsTriedTwiceBeforeTheLoadFails)
+TEST_F(MainWindowTest, ProbeIsTriedTwiceBeforeTheLoadFails)
 {
     // Once: the first probe finds nothing, the second succeeds, no message.
     fake.script("on -ss\nbmp\nexit 0\non * once\nout garbage\\n\nexit 1\non *\n" +
                 description("00:01:10.52", "1920x1080") + "exit 0\n");
     open("/v/a.mp4");
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_EQ(w->ffinfo.filename, "/v/a.mp4");
+    EXPECT_EQ(w->media().filename, "/v/a.mp4");
 
     // Twice: the box names the second code and nothing stays loaded.
     fake.script("on *\nout Duration: N/A, bitrate: N/A\\n\nexit 1\n");
@@ -148,39 +151,39 @@ TEST_F(MainWindow, ProbeIsTriedTwiceBeforeTheLoadFails)
     EXPECT_EQ(fake.dialogs.messages[0].caption, "");
     EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::error);
     EXPECT_EQ(fake.dialogs.messages[0].owner, w);
-    EXPECT_FALSE(w->ffinfo.loaded());
+    EXPECT_FALSE(w->media().loaded());
     EXPECT_EQ(fake.runs().size(), 2u);
     EXPECT_TRUE(w->isEnabled());
 }
 
-TEST_F(MainWindow, UnlistedTypeLoadsFromTheDialogButKeepsSliderAndPreview)
+TEST_F(MainWindowTest, UnlistedTypeLoadsFromTheDialogButKeepsSliderAndPreview)
 {
     open("/v/a.mp4");
-    const QImage before = w->ImageEnView1->image();
+    const QImage before = child<ImageView>(*w, "preview")->image();
     fake.clear_log();
     open("/v/phone.3gp");
-    EXPECT_EQ(w->ffinfo.filename, "/v/phone.3gp");
-    EXPECT_EQ(w->slider->maximum(), 7052);
+    EXPECT_EQ(w->media().filename, "/v/phone.3gp");
+    EXPECT_EQ(child<Slider>(*w, "time_slider")->maximum(), 7052);
     EXPECT_EQ(runs_with("-ss").size(), 0u);
-    EXPECT_EQ(w->ImageEnView1->image(), before);
+    EXPECT_EQ(child<ImageView>(*w, "preview")->image(), before);
 
     fake.clear_log();
-    w->dragAppMessage({"/v/other.3gp"});
+    w->drop_files({"/v/other.3gp"});
     EXPECT_TRUE(fake.runs().empty());
-    EXPECT_EQ(w->ffinfo.filename, "/v/phone.3gp");
+    EXPECT_EQ(w->media().filename, "/v/phone.3gp");
 }
 
-TEST_F(MainWindow, SliderGesturesGrabTheFrameAtTheirTime)
+TEST_F(MainWindowTest, SliderGesturesGrabTheFrameAtTheirTime)
 {
     // Before any load nothing runs.
-    QTest::keyClick(w->slider, Qt::Key_End);
+    QTest::keyClick(child<Slider>(*w, "time_slider"), Qt::Key_End);
     EXPECT_TRUE(fake.runs().empty());
 
     open("/v/a.mp4");
     fake.clear_log();
-    QTest::keyClick(w->slider, Qt::Key_End);
-    QTest::keyClick(w->slider, Qt::Key_Home);
-    QTest::keyClick(w->slider, Qt::Key_Home);
+    QTest::keyClick(child<Slider>(*w, "time_slider"), Qt::Key_End);
+    QTest::keyClick(child<Slider>(*w, "time_slider"), Qt::Key_Home);
+    QTest::keyClick(child<Slider>(*w, "time_slider"), Qt::Key_Home);
     const auto grabs = runs_with("-ss");
     ASSERT_EQ(grabs.size(), 3u);
     EXPECT_EQ(grabs[0].argv[2], "00:01:10.52");
@@ -188,73 +191,73 @@ TEST_F(MainWindow, SliderGesturesGrabTheFrameAtTheirTime)
     EXPECT_EQ(grabs[2].argv[2], "00:00:00.00");
 }
 
-TEST_F(MainWindow, NoFrameWrittenShowsNoOldFrame)
+TEST_F(MainWindowTest, NoFrameWrittenShowsNoOldFrame)
 {
     open("/v/a.mp4");
-    ASSERT_TRUE(w->ImageEnView1->has_image());
+    ASSERT_TRUE(child<ImageView>(*w, "preview")->has_image());
     // Another video whose grab writes nothing, as past its last frame.
     fake.script("on -ss\nexit 0\non *\n" + description("00:00:10.00", "320x240") + "exit 0\n");
     open("/v/b.mp4");
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_FALSE(w->ImageEnView1->has_image());
+    EXPECT_FALSE(child<ImageView>(*w, "preview")->has_image());
     EXPECT_FALSE(fs::exists(fake.program_folder() + "preview.bmp"));
 }
 
-TEST_F(MainWindow, PreviewFailuresAreReportedAndTheWindowComesBack)
+TEST_F(MainWindowTest, PreviewFailuresAreReportedAndTheWindowComesBack)
 {
     open("/v/a.mp4");
     fs::remove(fake.converter());
-    QTest::keyClick(w->slider, Qt::Key_Right);
+    QTest::keyClick(child<Slider>(*w, "time_slider"), Qt::Key_Right);
     ASSERT_EQ(fake.dialogs.messages.size(), 1u);
     EXPECT_EQ(fake.dialogs.messages[0].text, "Preview error! 022");
     EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::error);
     EXPECT_TRUE(w->isEnabled());
 }
 
-TEST_F(MainWindow, NoFrameSizeGivesTheConversionErrorThroughTheReport)
+TEST_F(MainWindowTest, NoFrameSizeGivesTheConversionErrorThroughTheReport)
 {
     fake.script("on *\nout Duration: 00:00:05.00, start: 0.0, bitrate: 100 kb/s\\n\nexit 0\n");
     open("/v/a.mp4");
     ASSERT_EQ(fake.dialogs.messages.size(), 1u);
     EXPECT_EQ(fake.dialogs.messages[0].text, "'' is not a valid floating point value.");
     EXPECT_EQ(fake.dialogs.messages[0].caption, "Calmora");
-    EXPECT_EQ(w->ffinfo.filename, "/v/a.mp4"); // stays loaded, as far as it came
+    EXPECT_EQ(w->media().filename, "/v/a.mp4"); // stays loaded, as far as it came
     EXPECT_TRUE(w->isEnabled());
 
     // Dropped, the same error ends the drop without a word.
     fake.dialogs.messages.clear();
-    w->dragAppMessage({"/v/b.mp4", "/v/c.mp4"});
+    w->drop_files({"/v/b.mp4", "/v/c.mp4"});
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_EQ(w->ffinfo.filename, "/v/b.mp4");
+    EXPECT_EQ(w->media().filename, "/v/b.mp4");
 }
 
-TEST_F(MainWindow, DropWhileAConverterRunsIsIgnored)
+TEST_F(MainWindowTest, DropWhileAConverterRunsIsIgnored)
 {
     bool dropped_during = false;
     fake.script("on -ss\nsleep 200\nbmp\nexit 0\non *\n" + description("00:00:10.00", "320x240") +
                 "exit 0\n");
     QTimer::singleShot(100, [&] {
         dropped_during = w->busy();
-        w->dragAppMessage({"/v/other.mp4"});
+        w->drop_files({"/v/other.mp4"});
     });
     open("/v/a.mp4");
     EXPECT_TRUE(dropped_during);
-    EXPECT_EQ(w->ffinfo.filename, "/v/a.mp4");
+    EXPECT_EQ(w->media().filename, "/v/a.mp4");
 }
 
-TEST_F(MainWindow, SuccessReportComesOnceFromItsTimer)
+TEST_F(MainWindowTest, SuccessReportComesOnceFromItsTimer)
 {
-    w->Timer_endmsg->start();
+    child<QTimer>(*w, "report_timer")->start();
     ASSERT_TRUE(test::wait_until([&] { return !fake.dialogs.messages.empty(); }));
     QTest::qWait(20);
     ASSERT_EQ(fake.dialogs.messages.size(), 1u);
     EXPECT_EQ(fake.dialogs.messages[0].text, "The process completed successfully!");
     EXPECT_EQ(fake.dialogs.messages[0].caption, "");
     EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::warning);
-    EXPECT_FALSE(w->Timer_endmsg->isActive());
+    EXPECT_FALSE(child<QTimer>(*w, "report_timer")->isActive());
 }
 
-TEST_F(MainWindow, SettingsAreReadAtShowAndWrittenAtClose)
+TEST_F(MainWindowTest, SettingsAreReadAtShowAndWrittenAtClose)
 {
     test::write_file(fake.program_folder() + "calmview.ini", "[options]\nshakiness=7\n");
     w->show();
@@ -266,7 +269,7 @@ TEST_F(MainWindow, SettingsAreReadAtShowAndWrittenAtClose)
     EXPECT_NE(ini.find("smoothing=10"), std::string::npos);
 }
 
-TEST_F(MainWindow, UnwritableSettingsAreReportedAndTheWindowStillCloses)
+TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStillCloses)
 {
     w->show();
     fs::create_directory(fake.program_folder() + "calmview.ini");
@@ -307,12 +310,12 @@ TEST(MainWindowLive, LoadsARealVideoAndShowsARealFrame)
     auto program = start(fake.env);
     ASSERT_NE(program, nullptr);
     fake.dialogs.open_answers.push_back({clip});
-    program->main->loadvideoClick();
+    program->main->load_video();
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_EQ(program->main->ffinfo.duration, "00:00:02.00");
-    EXPECT_EQ(program->main->slider->maximum(), 200);
-    ASSERT_TRUE(program->main->ImageEnView1->has_image());
-    EXPECT_EQ(program->main->ImageEnView1->image().size(), QSize(429, 322));
+    EXPECT_EQ(program->main->media().duration, "00:00:02.00");
+    EXPECT_EQ(child<Slider>(*program->main, "time_slider")->maximum(), 200);
+    ASSERT_TRUE(child<ImageView>(*program->main, "preview")->has_image());
+    EXPECT_EQ(child<ImageView>(*program->main, "preview")->image().size(), QSize(429, 322));
 }
 
 TEST(MainWindowLive, TheSampleClipThatComesWithTheProgramLoads)
@@ -321,11 +324,11 @@ TEST(MainWindowLive, TheSampleClipThatComesWithTheProgramLoads)
     fs::create_symlink(CALM_FFMPEG, fake.converter());
     auto program = start(fake.env);
     ASSERT_NE(program, nullptr);
-    program->main->loadvideofile(CALM_SAMPLE_CLIP);
+    program->main->load_video_file(CALM_SAMPLE_CLIP);
     EXPECT_TRUE(fake.dialogs.messages.empty());
-    EXPECT_EQ(program->main->ffinfo.duration, "00:00:04.00");
-    EXPECT_EQ(program->main->ffinfo.width, "320");
-    EXPECT_TRUE(program->main->ImageEnView1->has_image());
+    EXPECT_EQ(program->main->media().duration, "00:00:04.00");
+    EXPECT_EQ(program->main->media().width, "320");
+    EXPECT_TRUE(child<ImageView>(*program->main, "preview")->has_image());
 }
 
 TEST(MainWindowLive, AWholeJobThroughTheRealWindowsGivesASteadierVideo)
@@ -337,15 +340,15 @@ TEST(MainWindowLive, AWholeJobThroughTheRealWindowsGivesASteadierVideo)
     ASSERT_TRUE(test::make_shaky_clip(clip, {}, &log)) << log;
     auto program = start(fake.env);
     ASSERT_NE(program, nullptr);
-    Tmain& w = *program->main;
+    MainWindow& w = *program->main;
     w.show();
     fake.dialogs.open_answers.push_back({clip.string()});
-    w.loadvideoClick();
-    ASSERT_TRUE(w.ffinfo.loaded());
+    w.load_video();
+    ASSERT_TRUE(w.media().loaded());
 
     const auto target = fake.root() / "steady";
     fake.dialogs.save_answers.push_back(target.string()); // typed without an extension
-    w.btn_fixClick();
+    w.fix();
     ASSERT_TRUE(test::wait_until([&] { return !fake.dialogs.messages.empty(); }, 10000));
     EXPECT_EQ(fake.dialogs.message_texts(),
               (std::vector<std::string>{"The process completed successfully!"}));

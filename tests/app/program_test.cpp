@@ -1,4 +1,4 @@
-#include "app/p_main.h"
+#include "app/main_window.h"
 #include "app/program.h"
 #include "fake_converter.h"
 
@@ -30,9 +30,9 @@ TEST(ProgramStart, FailedCheckTellsTheCodeAndCreatesNoWindow)
         ASSERT_EQ(fake.dialogs.messages.size(), 1u);
         EXPECT_EQ(fake.dialogs.messages[0].text, c.message);
         EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::none);
-        EXPECT_EQ(qobject_cast<Tmain*>(QApplication::activeWindow()), nullptr);
+        EXPECT_EQ(qobject_cast<MainWindow*>(QApplication::activeWindow()), nullptr);
         for (auto* w : QApplication::topLevelWidgets())
-            EXPECT_EQ(qobject_cast<Tmain*>(w), nullptr);
+            EXPECT_EQ(qobject_cast<MainWindow*>(w), nullptr);
     }
 }
 

@@ -1,4 +1,4 @@
-#include "converter/checkclient.h"
+#include "converter/check_converter.h"
 #include "converter/runner.h"
 #include "fake_converter.h"
 
@@ -12,9 +12,9 @@ using test::child_processes;
 using test::FakeConverter;
 
 // Collects everything; ends early on a chosen word; can throw on a chunk.
-class Probe final : public ClientUse
+class Probe final : public ConverterUse
 {
-public:
+  public:
     int digit() const override { return digit_; }
     const bool* cancel_flag() const override { return cancel_; }
     Verdict chunk(std::string_view c, std::string&) override
@@ -69,7 +69,7 @@ TEST(StartupCheck, FindsTheBannerWhereverTheReadsSplitIt)
         FakeConverter fake;
         fake.script(c.script);
         std::string code;
-        EXPECT_EQ(checkclient(code, fake.env), c.found);
+        EXPECT_EQ(check_converter(code, fake.env), c.found);
         EXPECT_EQ(code, "");
         EXPECT_TRUE(child_processes().empty());
     }
@@ -79,7 +79,7 @@ TEST(StartupCheck, MissingConverterGives002)
 {
     FakeConverter fake(false);
     std::string code;
-    EXPECT_FALSE(checkclient(code, fake.env));
+    EXPECT_FALSE(check_converter(code, fake.env));
     EXPECT_EQ(code, "002");
 }
 
@@ -88,7 +88,7 @@ TEST(StartupCheck, BannerEndsTheCheckAndTheStillRunningConverterIsKilled)
     FakeConverter fake;
     fake.script("on *\nout ffmpeg version 5.1\\n\nhang\n");
     std::string code = "kept";
-    EXPECT_TRUE(checkclient(code, fake.env));
+    EXPECT_TRUE(check_converter(code, fake.env));
     EXPECT_EQ(code, "kept");
     EXPECT_TRUE(child_processes().empty());
 }
@@ -100,7 +100,7 @@ TEST(Runner, HandsOverAllOutputAndTheExitStatus)
     fake.script("on *\nout first\\n\nsleep 30\nout last words\nexit 3\n");
     Probe use;
     std::string code = "caller";
-    EXPECT_TRUE(runclient(use, CommandLine(fake.converter()), code, fake.env));
+    EXPECT_TRUE(run_converter(use, CommandLine(fake.converter()), code, fake.env));
     EXPECT_EQ(use.text, "first\nlast words");
     EXPECT_TRUE(use.ended_by_itself);
     EXPECT_EQ(use.status.describe(), "exit status 3");
@@ -113,7 +113,7 @@ TEST(Runner, ReadsAtMost512BytesAtATime)
     fake.script("on *\nout " + std::string(2000, 'a') + "\nsleep 50\nexit 0\n");
     Probe use;
     std::string code;
-    ASSERT_TRUE(runclient(use, CommandLine(fake.converter()), code, fake.env));
+    ASSERT_TRUE(run_converter(use, CommandLine(fake.converter()), code, fake.env));
     EXPECT_EQ(use.text.size(), 2000u);
     EXPECT_GE(use.chunks, 4);
 }
@@ -125,8 +125,8 @@ TEST(Runner, PassesArgumentsAndWorkingFolder)
     Probe use;
     std::string code;
     const auto folder = fake.root().string();
-    runclient(use, CommandLine(fake.converter()).text(" -i ").file("a \"b\".mp4"), code, fake.env,
-              folder);
+    run_converter(use, CommandLine(fake.converter()).text(" -i ").file("a \"b\".mp4"), code,
+                  fake.env, folder);
     const auto runs = fake.runs();
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].cwd, folder);
@@ -141,7 +141,7 @@ TEST(Runner, EarlyEndCancelAndErrorsKillTheConverter)
         Probe use;
         use.stop_word = "ready";
         std::string code;
-        EXPECT_TRUE(runclient(use, CommandLine(fake.converter()), code, fake.env));
+        EXPECT_TRUE(run_converter(use, CommandLine(fake.converter()), code, fake.env));
         EXPECT_TRUE(child_processes().empty());
     }
     {
@@ -150,7 +150,7 @@ TEST(Runner, EarlyEndCancelAndErrorsKillTheConverter)
         use.cancel_ = &cancel;
         use.cancel_after_chunk = true;
         std::string code = "as before";
-        EXPECT_FALSE(runclient(use, CommandLine(fake.converter()), code, fake.env));
+        EXPECT_FALSE(run_converter(use, CommandLine(fake.converter()), code, fake.env));
         EXPECT_EQ(code, "as before");
         EXPECT_FALSE(use.ended_by_itself);
         EXPECT_TRUE(child_processes().empty());
@@ -159,7 +159,7 @@ TEST(Runner, EarlyEndCancelAndErrorsKillTheConverter)
         Probe use;
         use.throw_on_chunk = true;
         std::string code;
-        EXPECT_THROW(runclient(use, CommandLine(fake.converter()), code, fake.env),
+        EXPECT_THROW(run_converter(use, CommandLine(fake.converter()), code, fake.env),
                      std::runtime_error);
         EXPECT_TRUE(child_processes().empty());
     }
@@ -178,7 +178,7 @@ TEST(Runner, CancelIsSeenWhileTheConverterIsSilent)
     Probe use;
     use.cancel_ = &cancel;
     std::string code;
-    EXPECT_FALSE(runclient(use, CommandLine(fake.converter()), code, fake.env));
+    EXPECT_FALSE(run_converter(use, CommandLine(fake.converter()), code, fake.env));
     EXPECT_EQ(turns, 20);
     EXPECT_TRUE(child_processes().empty());
 }
@@ -186,7 +186,7 @@ TEST(Runner, CancelIsSeenWhileTheConverterIsSilent)
 // A child process whose steps fail on demand.
 class FailingProcess final : public ChildProcess
 {
-public:
+  public:
     explicit FailingProcess(Step failing) : failing_(failing) {}
     bool create_pipe() override { return failing_ != Step::pipe; }
     bool start(const std::vector<std::string>&, const std::string&) override
@@ -205,22 +205,22 @@ public:
     void terminate() override {}
     void close() override {}
 
-private:
+  private:
     Step failing_;
 };
 
 TEST(Runner, EachFailedStepGivesItsCode)
 {
     FakeConverter fake;
-    const std::pair<Step, int> cases[] = {{Step::pipe, 1}, {Step::start, 2}, {Step::peek, 3},
-                                          {Step::read, 4}};
+    const std::pair<Step, int> cases[] = {
+        {Step::pipe, 1}, {Step::start, 2}, {Step::peek, 3}, {Step::read, 4}};
     for (int digit = 0; digit <= 4; ++digit) {
         for (auto [step, d] : cases) {
             fake.env.make_process = [step] { return std::make_unique<FailingProcess>(step); };
             Probe use;
             use.digit_ = digit;
             std::string code;
-            EXPECT_FALSE(runclient(use, CommandLine("x"), code, fake.env));
+            EXPECT_FALSE(run_converter(use, CommandLine("x"), code, fake.env));
             EXPECT_EQ(code, "0" + std::to_string(digit) + std::to_string(d));
         }
     }

@@ -3,15 +3,16 @@
 // file full of garbage, a program folder nothing can be written to. Each
 // case checks what the user sees and that no converter is left behind.
 
-#include "app/p_main.h"
+#include "app/main_window.h"
 #include "app/program.h"
+#include "child.h"
 #include "fake_converter.h"
-#include "job/p_progress.h"
+#include "job/progress_dialog.h"
 #include "media/video_extensions.h"
 #include "platform/image_view.h"
 #include "platform/profile.h"
 #include "platform/slider.h"
-#include "settings/p_options.h"
+#include "settings/options_dialog.h"
 #include "settings/settings_file.h"
 #include "shaky_clip.h"
 
@@ -28,6 +29,8 @@
 #include <gtest/gtest.h>
 #include <random>
 #include <unistd.h>
+
+using calm::test::child;
 
 namespace calm {
 namespace {
@@ -186,7 +189,7 @@ class BadInput : public ::testing::Test
     void open(const std::string& path)
     {
         fake.dialogs.open_answers.push_back({path});
-        w->loadvideoClick();
+        w->load_video();
     }
 
     // Fix with the target typed into the save dialog; returns once the job's
@@ -194,11 +197,11 @@ class BadInput : public ::testing::Test
     void fix(const std::string& target)
     {
         fake.dialogs.save_answers.push_back(target);
-        w->btn_fixClick();
+        w->fix();
         test::wait_until(
             [&] {
-                return !program->progress->timer_deletetrf->isActive() &&
-                       !w->Timer_endmsg->isActive();
+                return !child<QTimer>(*program->progress, "cleanup_timer")->isActive() &&
+                       !child<QTimer>(*w, "report_timer")->isActive();
             },
             2000);
         QCoreApplication::processEvents();
@@ -245,7 +248,7 @@ class BadInput : public ::testing::Test
     fs::path media = fake.root() / "media";
     fs::path out = fake.root() / "out";
     std::unique_ptr<Program> program;
-    Tmain* w = nullptr;
+    MainWindow* w = nullptr;
 };
 
 TEST_F(BadInput, FilesThatAreNoVideosLoadNothing)
@@ -267,21 +270,21 @@ TEST_F(BadInput, FilesThatAreNoVideosLoadNothing)
         SCOPED_TRACE(c.shows);
         const std::string path = place_bytes(c.name, c.bytes);
         open(place("good.mp4"));
-        ASSERT_TRUE(w->ffinfo.loaded());
+        ASSERT_TRUE(w->media().loaded());
         for (bool dropped : {false, true}) {
             fake.dialogs.messages.clear();
             if (dropped)
-                w->dragAppMessage({path});
+                w->drop_files({path});
             else
                 open(path);
             EXPECT_EQ(fake.dialogs.message_texts(),
                       std::vector<std::string>{"File load error! No duration!"});
-            EXPECT_FALSE(w->ffinfo.loaded());
+            EXPECT_FALSE(w->media().loaded());
             EXPECT_TRUE(w->isEnabled());
         }
         // Nothing is loaded, so there is nothing to fix.
         fake.dialogs.messages.clear();
-        w->btn_fixClick();
+        w->fix();
         EXPECT_EQ(fake.dialogs.message_texts(),
                   std::vector<std::string>{"Please load file at first!"});
     }
@@ -308,7 +311,7 @@ TEST_F(BadInput, AudioAloneOrNoFramesShowNoFrameOfAnotherVideo)
         SCOPED_TRACE(c.shows);
         const std::string path = (media / c.name).string();
         open(place("good.mp4"));
-        ASSERT_TRUE(w->ImageEnView1->has_image());
+        ASSERT_TRUE(child<ImageView>(*w, "preview")->has_image());
         fake.dialogs.messages.clear();
 
         open(path);
@@ -316,8 +319,8 @@ TEST_F(BadInput, AudioAloneOrNoFramesShowNoFrameOfAnotherVideo)
         ASSERT_EQ(fake.dialogs.messages.size(), 1u);
         EXPECT_EQ(fake.dialogs.messages[0].text, "'' is not a valid floating point value.");
         EXPECT_EQ(fake.dialogs.messages[0].caption, "Calmora");
-        EXPECT_EQ(w->ffinfo.filename, path);
-        EXPECT_FALSE(w->ImageEnView1->has_image()) << "a frame of the video before";
+        EXPECT_EQ(w->media().filename, path);
+        EXPECT_FALSE(child<ImageView>(*w, "preview")->has_image()) << "a frame of the video before";
         EXPECT_TRUE(w->isEnabled());
         if (!c.fix_says)
             continue;
@@ -363,16 +366,16 @@ TEST_F(BadInput, AnyFileNameReachesTheConverterAsOneArgument)
 
         open(source);
         EXPECT_TRUE(fake.dialogs.messages.empty()) << fake.dialogs.messages[0].text;
-        EXPECT_EQ(w->ffinfo.filename, source);
-        EXPECT_EQ(w->ffinfo.width, std::to_string(facts.width));
-        EXPECT_EQ(w->ffinfo.height, std::to_string(facts.height));
+        EXPECT_EQ(w->media().filename, source);
+        EXPECT_EQ(w->media().width, std::to_string(facts.width));
+        EXPECT_EQ(w->media().height, std::to_string(facts.height));
         if (passes_extension_test(source))
-            EXPECT_NEAR(w->slider->maximum(), facts.duration * 100, 1);
+            EXPECT_NEAR(child<Slider>(*w, "time_slider")->maximum(), facts.duration * 100, 1);
         else // an unlisted type sets no slider and grabs no frame; a gesture does
-            QTest::keyClick(w->slider, Qt::Key_Home);
-        ASSERT_TRUE(w->ImageEnView1->has_image());
-        EXPECT_EQ(w->ImageEnView1->image().width(), 429);
-        EXPECT_EQ(w->ImageEnView1->image().height(), 322);
+            QTest::keyClick(child<Slider>(*w, "time_slider"), Qt::Key_Home);
+        ASSERT_TRUE(child<ImageView>(*w, "preview")->has_image());
+        EXPECT_EQ(child<ImageView>(*w, "preview")->image().width(), 429);
+        EXPECT_EQ(child<ImageView>(*w, "preview")->image().height(), 322);
 
         fix(target);
         EXPECT_EQ(fake.dialogs.message_texts(), std::vector<std::string>{success});
@@ -409,13 +412,13 @@ TEST_F(BadInput, DroppedNamesArriveWhole)
         mime.setData(QStringLiteral("text/uri-list"),
                      "file://" + QByteArray::fromStdString(path).toPercentEncoding("/") + "\r\n");
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(w->ImageEnView1, &enter);
+        QCoreApplication::sendEvent(child<ImageView>(*w, "preview"), &enter);
         EXPECT_TRUE(enter.isAccepted());
         QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(w->ImageEnView1, &drop);
+        QCoreApplication::sendEvent(child<ImageView>(*w, "preview"), &drop);
         EXPECT_TRUE(fake.dialogs.messages.empty());
-        EXPECT_EQ(w->ffinfo.filename, path);
-        EXPECT_TRUE(w->ImageEnView1->has_image());
+        EXPECT_EQ(w->media().filename, path);
+        EXPECT_TRUE(child<ImageView>(*w, "preview")->has_image());
     }
 }
 
@@ -434,12 +437,12 @@ TEST_F(BadInput, ASourceGoneAfterLoadingIsNamed)
         SCOPED_TRACE(c.shows);
         const std::string source = place("gone soon.mp4");
         open(source);
-        ASSERT_TRUE(w->ImageEnView1->has_image());
+        ASSERT_TRUE(child<ImageView>(*w, "preview")->has_image());
         c.lose(source);
         fake.dialogs.messages.clear();
 
-        QTest::keyClick(w->slider, Qt::Key_Right);
-        w->btn_fixClick();
+        QTest::keyClick(child<Slider>(*w, "time_slider"), Qt::Key_Right);
+        w->fix();
         EXPECT_EQ(
             fake.dialogs.message_texts(),
             (std::vector<std::string>{"Preview error! " + source + ": No such file or directory",
@@ -477,7 +480,9 @@ TEST_F(BadInput, AConverterKilledInEitherPassFailsTheJobAndLeavesNothing)
         fake.dialogs.messages.clear();
         bool killed = false;
         const auto progressed = [&] {
-            return program->progress->Label1->text().startsWith(QString::fromUtf8(c.after));
+            return child<QLabel>(*program->progress, "step_label")
+                ->text()
+                .startsWith(QString::fromUtf8(c.after));
         };
         when_converter_runs(
             c.filter, [&](int pid) { killed = ::kill(pid, c.signal) == 0; }, progressed);
@@ -486,7 +491,8 @@ TEST_F(BadInput, AConverterKilledInEitherPassFailsTheJobAndLeavesNothing)
         EXPECT_TRUE(killed);
         EXPECT_EQ(fake.dialogs.message_texts(),
                   std::vector<std::string>{"### " + source + " ### \r" + c.reason});
-        EXPECT_TRUE(test::file_names_in(out).empty()) << "no output, no temporary file, no calm.trf";
+        EXPECT_TRUE(test::file_names_in(out).empty())
+            << "no output, no temporary file, no calm.trf";
     }
 }
 
@@ -503,7 +509,7 @@ TEST_F(BadInput, CancelEndsAConverterThatNeverEnds)
             ::kill(pid, SIGSTOP); // alive, but it will never print or end again
             QTimer::singleShot(100, [&] {
                 since_cancel.start();
-                program->progress->Button1->click();
+                child<QPushButton>(*program->progress, "cancel_button")->click();
             });
         });
         fix((out / "steady.mp4").string());
@@ -587,7 +593,7 @@ TEST_F(BadInput, AProgramFolderThatCannotBeWrittenIsReportedAndTheProgramCloses)
     const std::string preview = "Preview error! Cannot write " + folder + "preview.bmp: ";
     EXPECT_EQ(texts[0].substr(0, preview.size()), preview);
     EXPECT_EQ(texts[1], "Unable to write to " + folder + "calmview.ini.");
-    EXPECT_TRUE(w->ffinfo.loaded());
+    EXPECT_TRUE(w->media().loaded());
 }
 
 } // namespace

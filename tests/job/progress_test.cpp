@@ -1,6 +1,7 @@
+#include "child.h"
 #include "fake_converter.h"
 #include "job/fix.h"
-#include "job/p_progress.h"
+#include "job/progress_dialog.h"
 #include "platform/gauge.h"
 
 #include <QCoreApplication>
@@ -10,6 +11,8 @@
 #include <QTimer>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+using calm::test::child;
 
 namespace calm {
 namespace {
@@ -24,13 +27,14 @@ struct Rig
 {
     test::FakeConverter fake;
     QWidget main_window;
-    Tffinfo ffinfo;
+    MediaInfo media;
     SaveDialogState save;
     bool cancel_flag = true; // Fix clears it
     Parameters parameters;
     int successes = 0;
-    Tprogress progress{fake.env, JobInputs{ffinfo, save, cancel_flag, [this] { return parameters; },
-                                           [this] { ++successes; }}};
+    ProgressDialog progress{fake.env,
+                            JobInputs{media, save, cancel_flag, [this] { return parameters; },
+                                      [this] { ++successes; }}};
     fs::path clips = fake.root() / "clips";
     fs::path out = fake.root() / "out dir";
 
@@ -39,11 +43,11 @@ struct Rig
         fs::create_directories(clips);
         fs::create_directories(out);
         test::write_file(source(), "source video");
-        ffinfo.filename = source();
-        ffinfo.duration = "00:00:10.00";
-        ffinfo.videobitrate = "4500";
-        ffinfo.width = "320";
-        ffinfo.height = "240";
+        media.filename = source();
+        media.duration = "00:00:10.00";
+        media.videobitrate = "4500";
+        media.width = "320";
+        media.height = "240";
     }
 
     std::string source() const { return (clips / "shaky clip.mp4").string(); }
@@ -57,9 +61,10 @@ struct Rig
     void fix(const std::optional<std::string>& name)
     {
         fake.dialogs.save_answers.push_back(name);
-        FixContext context{fake.env, &main_window, ffinfo, save, cancel_flag, progress};
-        btn_fix_click(context);
-        test::wait_until([&] { return !progress.timer_deletetrf->isActive(); }, 2000);
+        FixContext context{fake.env, &main_window, media, save, cancel_flag, progress};
+        run_fix(context);
+        test::wait_until([&] { return !child<QTimer>(progress, "cleanup_timer")->isActive(); },
+                         2000);
         QCoreApplication::processEvents();
     }
 
@@ -75,7 +80,7 @@ struct Rig
                 QKeyEvent esc(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
                 QCoreApplication::sendEvent(&progress, &esc);
             } else {
-                progress.Button1->click();
+                child<QPushButton>(progress, "cancel_button")->click();
             }
         });
         poll->start(5);
@@ -83,7 +88,10 @@ struct Rig
 
     std::vector<std::string> out_files() const { return test::file_names_in(out); }
 
-    std::string label() const { return progress.Label1->text().toStdString(); }
+    std::string label() const
+    {
+        return child<QLabel>(progress, "step_label")->text().toStdString();
+    }
     std::string failure_box(const std::string& code) const
     {
         return "### " + source() + " ### \r" + code;
@@ -133,7 +141,7 @@ TEST(Job, WritesTheTargetWithBothPassesInItsFolder)
     EXPECT_EQ(test::read_file(rig.target()), "fake output\n");
     EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"})
         << "calm.trf and the temporary file are gone";
-    EXPECT_EQ(rig.progress.Gauge1->progress(), 100);
+    EXPECT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), 100);
     EXPECT_EQ(rig.label(), "Process 00:00:10.00 ......");
     EXPECT_FALSE(rig.progress.isVisible());
     EXPECT_TRUE(child_processes().empty());
@@ -201,7 +209,7 @@ TEST(Job, HandlesTheConvertersOutputChunkByChunk)
             EXPECT_TRUE(rig.fake.dialogs.messages.empty()) << c.shows;
             EXPECT_TRUE(fs::exists(rig.target())) << c.shows;
         }
-        EXPECT_EQ(rig.progress.Gauge1->progress(), c.gauge) << c.shows;
+        EXPECT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), c.gauge) << c.shows;
         EXPECT_EQ(rig.label(), c.label) << c.shows;
         EXPECT_TRUE(child_processes().empty()) << c.shows;
     }
@@ -307,14 +315,14 @@ TEST(Job, TheDurationDecidesOnlyTheGauge)
     };
     for (const auto& c : cases) {
         Rig rig;
-        rig.ffinfo.duration = c.duration;
+        rig.media.duration = c.duration;
         rig.fake.script(script(good_analysis, good_transform));
         rig.fix(rig.target());
         EXPECT_EQ(rig.fake.runs().size(), c.runs) << c.shows;
         auto expected = c.messages;
         expected.insert(expected.begin(), rig.failure_box(""));
         EXPECT_EQ(rig.fake.dialogs.message_texts(), expected) << c.shows;
-        EXPECT_EQ(rig.progress.Gauge1->progress(), 0) << c.shows;
+        EXPECT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), 0) << c.shows;
         EXPECT_EQ(rig.out_files(), std::vector<std::string>{}) << c.shows;
         EXPECT_FALSE(rig.progress.isVisible()) << c.shows;
     }
@@ -327,7 +335,7 @@ TEST(Job, ASecondJobStartsClean)
     rig.cancel_when([&] { return rig.label().rfind("Process", 0) == 0; });
     rig.fix(rig.target());
     ASSERT_TRUE(rig.cancel_flag);
-    ASSERT_EQ(rig.progress.Gauge1->progress(), 75);
+    ASSERT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), 75);
 
     // Converters that print nothing: only a clean start reports this as a failure
     // with an empty code, leaving the gauge at 0 and the label empty.
@@ -336,7 +344,7 @@ TEST(Job, ASecondJobStartsClean)
     EXPECT_FALSE(rig.cancel_flag);
     EXPECT_EQ(rig.successes, 0);
     EXPECT_EQ(rig.fake.dialogs.message_texts(), std::vector<std::string>{rig.failure_box("")});
-    EXPECT_EQ(rig.progress.Gauge1->progress(), 0);
+    EXPECT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), 0);
     EXPECT_EQ(rig.label(), "");
 
     rig.fake.script(script(good_analysis, good_transform));
@@ -358,7 +366,7 @@ TEST(Fix, RefusesWithoutTouchingTheJob)
     const Case cases[] = {
         {"no video loaded",
          [](Rig& r) {
-             r.ffinfo.clear();
+             r.media.clear();
              return std::optional<std::string>(r.target());
          },
          "Please load file at first!", false, std::nullopt},
@@ -394,16 +402,16 @@ TEST(Fix, RefusesWithoutTouchingTheJob)
     for (const auto& c : cases) {
         Rig rig;
         rig.fake.script(script(good_analysis, good_transform));
-        rig.progress.Label1->setText(QStringLiteral("old"));
-        rig.progress.Gauge1->set_progress(40);
+        child<QLabel>(rig.progress, "step_label")->setText(QStringLiteral("old"));
+        child<Gauge>(rig.progress, "gauge")->set_progress(40);
         const auto answer = c.prepare(rig);
-        const std::string source = rig.ffinfo.filename;
+        const std::string source = rig.media.filename;
         rig.fix(answer);
 
         EXPECT_TRUE(rig.fake.runs().empty()) << c.shows;
         EXPECT_TRUE(rig.cancel_flag) << c.shows << ": the flag is not touched";
         EXPECT_EQ(rig.label(), "old") << c.shows;
-        EXPECT_EQ(rig.progress.Gauge1->progress(), 40) << c.shows;
+        EXPECT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), 40) << c.shows;
         EXPECT_EQ(rig.fake.dialogs.save_seen.size(), c.save_dialog_shown ? 1u : 0u) << c.shows;
         if (c.message) {
             ASSERT_EQ(rig.fake.dialogs.messages.size(), 1u) << c.shows;
@@ -425,7 +433,7 @@ TEST(Fix, RefusesWithoutTouchingTheJob)
         } else {
             EXPECT_TRUE(rig.fake.dialogs.questions.empty()) << c.shows;
         }
-        EXPECT_TRUE(fs::exists(rig.source()) || !rig.ffinfo.loaded() ||
+        EXPECT_TRUE(fs::exists(rig.source()) || !rig.media.loaded() ||
                     std::string(c.shows) == "the source is gone")
             << c.shows;
     }

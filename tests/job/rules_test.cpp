@@ -66,10 +66,10 @@ TEST(ReplaceQuestion, BreaksTheLineWithOneCarriageReturn)
               "/v/out.mp4 already exists.\rDo you want to replace it?");
 }
 
-Tffinfo info(const std::string& source, const std::string& video_rate, const std::string& rate,
-             const std::string& width = "320", const std::string& height = "240")
+MediaInfo info(const std::string& source, const std::string& video_rate, const std::string& rate,
+               const std::string& width = "320", const std::string& height = "240")
 {
-    Tffinfo f;
+    MediaInfo f;
     f.filename = source;
     f.duration = "00:00:10.00";
     f.videobitrate = video_rate;

@@ -1,8 +1,9 @@
 // The whole job with Debian's real converter on clips the tests make.
 
+#include "child.h"
 #include "fake_converter.h"
 #include "job/fix.h"
-#include "job/p_progress.h"
+#include "job/progress_dialog.h"
 #include "media/probe.h"
 #include "platform/gauge.h"
 #include "shaky_clip.h"
@@ -13,6 +14,8 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
+using calm::test::child;
+
 namespace calm {
 namespace {
 
@@ -22,14 +25,14 @@ namespace fs = std::filesystem;
 struct RealRig
 {
     test::FakeConverter folder{false};
-    Tffinfo ffinfo;
+    MediaInfo media;
     SaveDialogState save;
     bool cancel_flag = true;
     Parameters parameters;
     int successes = 0;
-    Tprogress progress{folder.env,
-                       JobInputs{ffinfo, save, cancel_flag, [this] { return parameters; },
-                                 [this] { ++successes; }}};
+    ProgressDialog progress{folder.env,
+                            JobInputs{media, save, cancel_flag, [this] { return parameters; },
+                                      [this] { ++successes; }}};
     fs::path clip = folder.root() / "clips/shaky.mp4";
     fs::path out = folder.root() / "out";
 
@@ -42,17 +45,18 @@ struct RealRig
         made = test::make_shaky_clip(clip, shape, &log);
         EXPECT_TRUE(made) << log;
         std::string code;
-        loaded = getvideoinfo(code, clip.string(), ffinfo, folder.env);
+        loaded = probe_media(code, clip.string(), media, folder.env);
         EXPECT_TRUE(loaded) << code;
-        ffinfo.filename = clip.string();
+        media.filename = clip.string();
     }
 
     void fix(const std::string& target)
     {
         folder.dialogs.save_answers.push_back(target);
-        FixContext context{folder.env, nullptr, ffinfo, save, cancel_flag, progress};
-        btn_fix_click(context);
-        test::wait_until([&] { return !progress.timer_deletetrf->isActive(); }, 2000);
+        FixContext context{folder.env, nullptr, media, save, cancel_flag, progress};
+        run_fix(context);
+        test::wait_until([&] { return !child<QTimer>(progress, "cleanup_timer")->isActive(); },
+                         2000);
         QCoreApplication::processEvents();
     }
 
@@ -73,7 +77,7 @@ TEST(Stabilize, TheOutputIsAtLeastTwiceAsSteady)
                                         ? std::string()
                                         : rig.folder.dialogs.messages[0].text);
     EXPECT_TRUE(rig.folder.dialogs.messages.empty());
-    EXPECT_EQ(rig.progress.Gauge1->progress(), 100);
+    EXPECT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), 100);
     EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"}) << "calm.trf is gone";
     EXPECT_TRUE(test::child_processes().empty());
 
@@ -129,7 +133,7 @@ TEST(Stabilize, AnOddFrameSizeIsCroppedToEven)
     shape.height = 241;
     RealRig rig(shape);
     ASSERT_TRUE(rig.made && rig.loaded);
-    ASSERT_EQ(rig.ffinfo.height, "241");
+    ASSERT_EQ(rig.media.height, "241");
     const fs::path target = rig.out / "steady.mp4";
     rig.fix(target.string());
 

@@ -3,7 +3,7 @@
 // scripts/make-media-fixtures.sh makes, with what a person reads in each.
 
 #include "fake_converter.h"
-#include "media/ffinfo.h"
+#include "media/media_info.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -53,16 +53,16 @@ inline std::string fixture_text(const std::string& name)
 }
 
 // A record whose every field says it was not written.
-inline Tffinfo untouched_record()
+inline MediaInfo untouched_record()
 {
-    Tffinfo info;
+    MediaInfo info;
     info.filename = info.duration = info.bitrate = info.videobitrate = info.audiobitrate =
         info.width = info.height = untouched;
     return info;
 }
 
 // Fields the probe did not write still say untouched; filename never changes.
-inline void expect_record(const Tffinfo& got, const Described& want)
+inline void expect_record(const MediaInfo& got, const Described& want)
 {
     EXPECT_EQ(got.filename, untouched);
     EXPECT_EQ(got.duration, want.duration);

@@ -16,7 +16,7 @@ TEST(MediaDescription, WhatRealConverterOutputGives)
         SCOPED_TRACE(want.fixture);
         const std::string text = test::fixture_text(want.fixture);
         ASSERT_FALSE(text.empty());
-        Tffinfo info = untouched_record();
+        MediaInfo info = untouched_record();
         std::string code = "caller";
         EXPECT_EQ(parse_media_description(text, info, code), want.loads);
         EXPECT_EQ(code, want.loads ? "caller" : "No duration!");
@@ -96,7 +96,7 @@ TEST(MediaDescription, EdgeCases)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shows);
-        Tffinfo info = untouched_record();
+        MediaInfo info = untouched_record();
         std::string code = "caller";
         EXPECT_EQ(parse_media_description(c.text, info, code), c.want.loads);
         EXPECT_EQ(code, c.want.loads ? "caller" : "No duration!");

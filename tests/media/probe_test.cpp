@@ -80,9 +80,9 @@ TEST(MediaProbe, WhereTheReadsSplitTheOutputDoesNotMatter)
             env.system_folder = "/nowhere";
             const auto reads = pieces_of(test::fixture_text(want.fixture), size);
             env.make_process = [reads] { return std::make_unique<ScriptedProcess>(reads); };
-            Tffinfo info = untouched_record();
+            MediaInfo info = untouched_record();
             std::string code = "caller";
-            EXPECT_EQ(getvideoinfo(code, "/videos/clip.mp4", info, env), want.loads);
+            EXPECT_EQ(probe_media(code, "/videos/clip.mp4", info, env), want.loads);
             EXPECT_EQ(code, want.loads ? "caller" : "No duration!");
             expect_record(info, want);
         }
@@ -150,9 +150,9 @@ TEST(MediaProbe, ReadsSplitAtAwkwardPlacesByARealPipe)
         script += "out " + escaped(text.substr(from)) + "\nexit 1\n";
         FakeConverter fake;
         fake.script(script);
-        Tffinfo info = untouched_record();
+        MediaInfo info = untouched_record();
         std::string code;
-        EXPECT_TRUE(getvideoinfo(code, "/videos/clip.mp4", info, fake.env));
+        EXPECT_TRUE(probe_media(code, "/videos/clip.mp4", info, fake.env));
         EXPECT_EQ(code, "");
         expect_record(info, described(c.fixture));
         EXPECT_TRUE(child_processes().empty());
@@ -164,9 +164,9 @@ TEST(MediaProbe, PassesTheFileAsOneArgumentBehindMinusI)
     FakeConverter fake;
     fake.script("on *\nout " + escaped(test::fixture_text("portrait")) + "\nexit 1\n");
     const std::string path = "/videos/shaky clip, \"take 2\".mp4";
-    Tffinfo info;
+    MediaInfo info;
     std::string code;
-    EXPECT_TRUE(getvideoinfo(code, path, info, fake.env));
+    EXPECT_TRUE(probe_media(code, path, info, fake.env));
     const auto runs = fake.runs();
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0].argv, (std::vector<std::string>{fake.converter(), "-i", path}));
@@ -211,9 +211,9 @@ TEST(MediaProbe, Failures)
         FakeConverter fake(c.with_converter);
         if (c.with_converter)
             fake.script(c.script);
-        Tffinfo info = untouched_record();
+        MediaInfo info = untouched_record();
         std::string code;
-        EXPECT_FALSE(getvideoinfo(code, "/videos/clip.mp4", info, fake.env));
+        EXPECT_FALSE(probe_media(code, "/videos/clip.mp4", info, fake.env));
         EXPECT_EQ(code, c.code);
         expect_record(info, c.want);
         EXPECT_TRUE(child_processes().empty());
@@ -245,12 +245,12 @@ TEST_F(RealConverter, ProbesAFreshlyMadeFile)
         clip + "\"";
     ASSERT_EQ(std::system(make.c_str()), 0);
 
-    Tffinfo info;
+    MediaInfo info;
     std::string code;
-    ASSERT_TRUE(getvideoinfo(code, clip, info, fake.env)) << code;
+    ASSERT_TRUE(probe_media(code, clip, info, fake.env)) << code;
     EXPECT_EQ(code, "");
     EXPECT_EQ(info.filename, "");
-    EXPECT_NEAR(timetosec(info.duration), 1.0, 0.1) << info.duration;
+    EXPECT_NEAR(seconds_from_clock(info.duration), 1.0, 0.1) << info.duration;
     EXPECT_EQ(info.width, "160");
     EXPECT_EQ(info.height, "120");
     for (const std::string* rate : {&info.bitrate, &info.videobitrate, &info.audiobitrate})
@@ -262,9 +262,9 @@ TEST_F(RealConverter, AFileItCannotOpenHasNoDuration)
 {
     const fs::path broken = fake.root() / "broken.mp4";
     test::write_file(broken, "not a video\n");
-    Tffinfo info = untouched_record();
+    MediaInfo info = untouched_record();
     std::string code;
-    EXPECT_FALSE(getvideoinfo(code, broken.string(), info, fake.env));
+    EXPECT_FALSE(probe_media(code, broken.string(), info, fake.env));
     EXPECT_EQ(code, "No duration!");
     expect_record(info, {"", false, untouched, untouched, untouched, untouched, "", ""});
 }

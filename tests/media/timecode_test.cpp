@@ -22,7 +22,7 @@ TEST(TimeCodes, SeekTexts)
         {59.999, "00:01:00.00"},   {3599.999, "01:00:00.00"},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(sectotime(c.seconds), c.text) << c.seconds;
+        EXPECT_EQ(clock_from_seconds(c.seconds), c.text) << c.seconds;
 }
 
 TEST(TimeCodes, TimesBeyondTheExactRangeAreHeldAtItsEnd)
@@ -30,7 +30,7 @@ TEST(TimeCodes, TimesBeyondTheExactRangeAreHeldAtItsEnd)
     // Past 2^53 seconds the minutes would overflow their integer.
     const double cases[] = {3.17266e183, HUGE_VAL, 9007199254740992.0};
     for (double seconds : cases)
-        EXPECT_EQ(sectotime(seconds), "2501999792983:36:32.00") << seconds;
+        EXPECT_EQ(clock_from_seconds(seconds), "2501999792983:36:32.00") << seconds;
 }
 
 TEST(TimeCodes, EveryWholeHundredthKeepsItsFields)
@@ -39,7 +39,7 @@ TEST(TimeCodes, EveryWholeHundredthKeepsItsFields)
         char want[32];
         std::snprintf(want, sizeof want, "%02ld:%02ld:%02ld.%02ld", k / 360000, (k / 6000) % 60,
                       (k % 6000) / 100, k % 100);
-        ASSERT_EQ(sectotime(static_cast<double>(k) / 100), want) << k;
+        ASSERT_EQ(clock_from_seconds(static_cast<double>(k) / 100), want) << k;
     }
 }
 
@@ -49,11 +49,11 @@ TEST(TimeCodes, ClockTextsToSeconds)
     {
         const char* text;
         double seconds;
-    } cases[] = {{"00:01:10.52", 70.52}, {"01:02:05.00", 3725}, {"00:00:35.26", 35.26},
+    } cases[] = {{"00:01:10.52", 70.52}, {"01:02:05.00", 3725},   {"00:00:35.26", 35.26},
                  {"10:00:00", 36000},    {"00: 01:10.52", 70.52}, {" 00 : 01 : 10.52 ", 70.52}};
     for (const auto& c : cases)
-        EXPECT_EQ(timetosec(c.text), c.seconds) << c.text;
-    EXPECT_EQ(sectotime(timetosec("00:01:10.52")), "00:01:10.52");
+        EXPECT_EQ(seconds_from_clock(c.text), c.seconds) << c.text;
+    EXPECT_EQ(clock_from_seconds(seconds_from_clock("00:01:10.52")), "00:01:10.52");
 }
 
 TEST(TimeCodes, UnreadableClockTextsRaiseTheConversionError)
@@ -72,13 +72,13 @@ TEST(TimeCodes, UnreadableClockTextsRaiseTheConversionError)
     std::setlocale(LC_ALL, "de_DE.UTF-8");
     for (const auto& c : cases) {
         try {
-            timetosec(c.text);
+            seconds_from_clock(c.text);
             ADD_FAILURE() << c.text;
         } catch (const ConversionError& e) {
             EXPECT_STREQ(e.what(), c.message) << c.text;
         }
     }
-    EXPECT_EQ(timetosec("00:01:10.52"), 70.52);
+    EXPECT_EQ(seconds_from_clock("00:01:10.52"), 70.52);
     std::setlocale(LC_ALL, "C");
 }
 

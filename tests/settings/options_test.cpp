@@ -1,4 +1,5 @@
-#include "settings/p_options.h"
+#include "child.h"
+#include "settings/options_dialog.h"
 
 #include "fake_converter.h"
 #include "settings/parameter_rules.h"
@@ -14,6 +15,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+using calm::test::child;
+
 namespace calm {
 namespace {
 
@@ -21,18 +24,18 @@ namespace {
 struct OptionsWindow : ::testing::Test
 {
     test::FakeConverter fake{false};
-    Toptions options{fake.env};
+    OptionsDialog options{fake.env};
 
     void SetUp() override
     {
         options.show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&options));
-        ASSERT_EQ(QApplication::focusWidget(), options.Button1);
+        ASSERT_EQ(QApplication::focusWidget(), child<QPushButton>(options, "ok_button"));
     }
 
     QLineEdit* edit(const std::string& key)
     {
-        return options.findChild<QLineEdit*>(QString::fromStdString("ed_" + key));
+        return options.findChild<QLineEdit*>(QString::fromStdString(key + "_edit"));
     }
 
     // Sets one text the way the settings file does: unfiltered, not cut.
@@ -50,7 +53,7 @@ struct OptionsWindow : ::testing::Test
     void reset()
     {
         options.set_parameters({});
-        options.Button1->setFocus();
+        child<QPushButton>(options, "ok_button")->setFocus();
         fake.dialogs.messages.clear();
     }
 
@@ -284,7 +287,8 @@ TEST_F(OptionsWindow, AClickWhoseLeaveCheckFailsDoesNotActOnTheButton)
         options.set_parameters({"5", "3", "2", "0.9", "1"});
         put("shakiness", c.shakiness);
         edit("shakiness")->setFocus();
-        QPushButton* button = c.ok ? options.Button1 : options.Button2;
+        QPushButton* button = c.ok ? child<QPushButton>(options, "ok_button")
+                                   : child<QPushButton>(options, "default_button");
         QTest::mouseClick(button, Qt::LeftButton);
         if (c.message.empty())
             EXPECT_TRUE(fake.dialogs.messages.empty()) << c.what;
@@ -319,8 +323,8 @@ TEST_F(OptionsWindow, DefaultSetsTheFiveDefaultsOverValuesFromTheFile)
         if (c.focus)
             edit(c.focus)->setFocus();
         else
-            options.Button2->setFocus();
-        QTest::mouseClick(options.Button2, Qt::LeftButton);
+            child<QPushButton>(options, "default_button")->setFocus();
+        QTest::mouseClick(child<QPushButton>(options, "default_button"), Qt::LeftButton);
         EXPECT_TRUE(fake.dialogs.messages.empty()) << c.what;
         expect_defaults(c.what);
         EXPECT_TRUE(options.isVisible()) << c.what;
@@ -343,8 +347,9 @@ TEST_F(OptionsWindow, TheCloseBoxClosesWithARefusedText)
 TEST_F(OptionsWindow, EnterAndEscapePressNoButton)
 {
     options.set_parameters({"7", "3", "2", "0.9", "1"});
-    for (QWidget* focus :
-         std::initializer_list<QWidget*>{options.Button1, options.Button2, edit("accuracy")}) {
+    for (QWidget* focus : std::initializer_list<QWidget*>{
+             child<QPushButton>(options, "ok_button"),
+             child<QPushButton>(options, "default_button"), edit("accuracy")}) {
         focus->setFocus();
         for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
             QTest::keyClick(focus, key);
@@ -356,11 +361,12 @@ TEST_F(OptionsWindow, EnterAndEscapePressNoButton)
 
 TEST_F(OptionsWindow, TabVisitsTheButtonsThenThePageThenTheEditsWithSmoothingThird)
 {
-    QWidget* tab = options.PageControl1->findChild<QTabBar*>();
-    const std::vector<QWidget*> order = {options.Button2,        tab,
-                                         options.ed_shakiness,   options.ed_accuracy,
-                                         options.ed_smoothing,   options.ed_stepsize,
-                                         options.ed_mincontrast, options.Button1};
+    QWidget* tab = child<QTabWidget>(options, "pages")->findChild<QTabBar*>();
+    const std::vector<QWidget*> order = {
+        child<QPushButton>(options, "default_button"), tab,
+        child<QLineEdit>(options, "shakiness_edit"),   child<QLineEdit>(options, "accuracy_edit"),
+        child<QLineEdit>(options, "smoothing_edit"),   child<QLineEdit>(options, "stepsize_edit"),
+        child<QLineEdit>(options, "mincontrast_edit"), child<QPushButton>(options, "ok_button")};
     for (QWidget* expected : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         EXPECT_EQ(QApplication::focusWidget(), expected) << expected->objectName().toStdString();
@@ -392,13 +398,16 @@ TEST_F(OptionsWindow, IsAFixedDialogWithOnePageAndTwoPlainButtons)
     EXPECT_EQ(options.windowTitle(), QStringLiteral("Options"));
     EXPECT_EQ(options.size(), QSize(440, 488));
     EXPECT_EQ(options.minimumSize(), options.maximumSize());
-    ASSERT_EQ(options.PageControl1->count(), 1);
-    EXPECT_EQ(options.PageControl1->tabText(0), QStringLiteral("General"));
-    EXPECT_EQ(options.Button2->text(), QStringLiteral("Default"));
-    EXPECT_EQ(options.Button1->text(), QStringLiteral("OK"));
-    EXPECT_LT(options.Button2->x(), options.Button1->x());
-    EXPECT_GT(options.Button1->y(), options.PageControl1->geometry().bottom());
-    for (QPushButton* b : {options.Button1, options.Button2}) {
+    ASSERT_EQ(child<QTabWidget>(options, "pages")->count(), 1);
+    EXPECT_EQ(child<QTabWidget>(options, "pages")->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(child<QPushButton>(options, "default_button")->text(), QStringLiteral("Default"));
+    EXPECT_EQ(child<QPushButton>(options, "ok_button")->text(), QStringLiteral("OK"));
+    EXPECT_LT(child<QPushButton>(options, "default_button")->x(),
+              child<QPushButton>(options, "ok_button")->x());
+    EXPECT_GT(child<QPushButton>(options, "ok_button")->y(),
+              child<QTabWidget>(options, "pages")->geometry().bottom());
+    for (QPushButton* b : {child<QPushButton>(options, "ok_button"),
+                           child<QPushButton>(options, "default_button")}) {
         EXPECT_EQ(b->size(), QSize(92, 28));
         EXPECT_FALSE(b->isDefault());
         EXPECT_FALSE(b->autoDefault());
@@ -408,22 +417,22 @@ TEST_F(OptionsWindow, IsAFixedDialogWithOnePageAndTwoPlainButtons)
 TEST_F(OptionsWindow, ARefusedEditDoesNotCheckTheEditTheFocusBrieflyReached)
 {
     options.set_parameters({"0", "16", "6", "0.3", "10"});
-    options.ed_shakiness->setFocus();
-    QTest::keyClick(options.ed_shakiness, Qt::Key_Tab);
+    child<QLineEdit>(options, "shakiness_edit")->setFocus();
+    QTest::keyClick(child<QLineEdit>(options, "shakiness_edit"), Qt::Key_Tab);
     EXPECT_EQ(fake.dialogs.message_texts(),
               std::vector<std::string>{"Shakiness accepts an integer in the range 1-10 !"});
-    EXPECT_EQ(QApplication::focusWidget(), options.ed_shakiness);
+    EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>(options, "shakiness_edit"));
 }
 
 TEST_F(OptionsWindow, AClickOnThePagesTabEndsTheEdit)
 {
     options.set_parameters({"5", "15", "0", "0.3", "10"});
-    options.ed_stepsize->setFocus();
-    auto* tab = options.PageControl1->findChild<QTabBar*>();
+    child<QLineEdit>(options, "stepsize_edit")->setFocus();
+    auto* tab = child<QTabWidget>(options, "pages")->findChild<QTabBar*>();
     QTest::mouseClick(tab, Qt::LeftButton, {}, tab->tabRect(0).center());
     EXPECT_EQ(fake.dialogs.message_texts(),
               std::vector<std::string>{"Stepsize accepts an integer more than 0 !"});
-    EXPECT_EQ(QApplication::focusWidget(), options.ed_stepsize);
+    EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>(options, "stepsize_edit"));
 }
 
 } // namespace

@@ -1,12 +1,15 @@
+#include "child.h"
 #include "settings/settings_file.h"
 
 #include "fake_converter.h"
 #include "platform/error_report.h"
-#include "settings/p_options.h"
+#include "settings/options_dialog.h"
 
 #include <QLineEdit>
 #include <filesystem>
 #include <gtest/gtest.h>
+
+using calm::test::child;
 
 namespace calm {
 namespace {
@@ -29,13 +32,13 @@ TEST_F(SettingsFile, LivesBesideTheProgram)
 
 TEST_F(SettingsFile, NoFileGivesTheDefaultsAndSavingWritesThemInOrder)
 {
-    Toptions options(fake.env);
+    OptionsDialog options(fake.env);
     load_settings(options, path);
-    EXPECT_EQ(options.ed_shakiness->text(), QStringLiteral("5"));
-    EXPECT_EQ(options.ed_accuracy->text(), QStringLiteral("15"));
-    EXPECT_EQ(options.ed_stepsize->text(), QStringLiteral("6"));
-    EXPECT_EQ(options.ed_mincontrast->text(), QStringLiteral("0.3"));
-    EXPECT_EQ(options.ed_smoothing->text(), QStringLiteral("10"));
+    EXPECT_EQ(child<QLineEdit>(options, "shakiness_edit")->text(), QStringLiteral("5"));
+    EXPECT_EQ(child<QLineEdit>(options, "accuracy_edit")->text(), QStringLiteral("15"));
+    EXPECT_EQ(child<QLineEdit>(options, "stepsize_edit")->text(), QStringLiteral("6"));
+    EXPECT_EQ(child<QLineEdit>(options, "mincontrast_edit")->text(), QStringLiteral("0.3"));
+    EXPECT_EQ(child<QLineEdit>(options, "smoothing_edit")->text(), QStringLiteral("10"));
     save_settings(options, path);
     EXPECT_EQ(test::read_file(path), defaults_file);
 }
@@ -43,12 +46,12 @@ TEST_F(SettingsFile, NoFileGivesTheDefaultsAndSavingWritesThemInOrder)
 TEST_F(SettingsFile, ValuesSurviveARestart)
 {
     {
-        Toptions options(fake.env);
+        OptionsDialog options(fake.env);
         load_settings(options, path);
         options.set_parameters({"7", "12", "4", "0.25", "30"});
         save_settings(options, path);
     }
-    Toptions next_run(fake.env);
+    OptionsDialog next_run(fake.env);
     load_settings(next_run, path);
     const Parameters p = next_run.parameters();
     EXPECT_EQ(p.shakiness, "7");
@@ -62,7 +65,7 @@ TEST_F(SettingsFile, LoadTakesTheFilesTextsUnfilteredAndWhole)
 {
     test::write_file(path, "[Options]\nSHAKINESS=abc\naccuracy =   12   \nstepsize=\"8\"\n"
                            "mincontrast=0.123456\nsmoothing=-1\n");
-    Toptions options(fake.env);
+    OptionsDialog options(fake.env);
     load_settings(options, path);
     const Parameters p = options.parameters();
     EXPECT_EQ(p.shakiness, "abc");
@@ -76,7 +79,7 @@ TEST_F(SettingsFile, SaveTrimsAndKeepsTheRestOfTheFile)
 {
     test::write_file(path, "; written by hand\n[window]\nleft=10\n\n[options]\nsmoothing = 3\n"
                            "\n[other]\nshakiness=2\n");
-    Toptions options(fake.env);
+    OptionsDialog options(fake.env);
     options.set_parameters({" 7\t", "12 ", "  4", "0.5", "3 "});
     EXPECT_EQ(options.parameters().shakiness, " 7\t") << "the job gets the text untrimmed";
     save_settings(options, path);
@@ -89,7 +92,7 @@ TEST_F(SettingsFile, AFailedWriteReachesTheErrorReport)
 {
     test::write_file(fake.root() / "plain", "a file, not a folder");
     const std::string unwritable = (fake.root() / "plain/calmview.ini").string();
-    Toptions options(fake.env);
+    OptionsDialog options(fake.env);
     guarded(fake.dialogs, [&] { save_settings(options, unwritable); });
     ASSERT_EQ(fake.dialogs.messages.size(), 1u);
     EXPECT_EQ(fake.dialogs.messages[0].text, "Unable to write to " + unwritable + ".");

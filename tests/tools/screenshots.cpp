@@ -3,18 +3,21 @@
 // a job runs. Run it through scripts/screenshots.sh (under Xvfb).
 // Usage: calm_screenshots <sample clip> <output folder>
 
-#include "app/p_main.h"
+#include "app/main_window.h"
 #include "app/program.h"
-#include "job/p_progress.h"
+#include "child.h"
+#include "job/progress_dialog.h"
 #include "platform/gauge.h"
 #include "recording_dialogs.h"
-#include "settings/p_options.h"
+#include "settings/options_dialog.h"
 
 #include <QApplication>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <unistd.h>
+
+using calm::test::child;
 
 namespace fs = std::filesystem;
 
@@ -61,10 +64,10 @@ int main(int argc, char** argv)
     auto program = calm::start(env);
     if (!program)
         return 1;
-    calm::Tmain& main = *program->main;
+    calm::MainWindow& main = *program->main;
     main.show();
     settle(300);
-    main.loadvideofile(clip.string());
+    main.load_video_file(clip.string());
     settle(300);
     bool ok = save(&main, out / "main-window.png");
 
@@ -78,14 +81,14 @@ int main(int argc, char** argv)
     bool grabbed = false;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        calm::Tprogress& p = *program->progress;
-        if (!grabbed && p.isVisible() && p.Gauge1->progress() >= 30) {
+        calm::ProgressDialog& p = *program->progress;
+        if (!grabbed && p.isVisible() && child<Gauge>(p, "gauge")->progress() >= 30) {
             grabbed = true;
             save(&p, out / "progress-window.png");
         }
     });
     poll.start(50);
-    main.btn_fixClick();
+    main.fix();
     poll.stop();
     ok = grabbed && ok;
     for (const auto& m : dialogs.messages)

@@ -8,7 +8,7 @@
 // seen; the finished video then replaces the target in one rename, and
 // otherwise the target is left as it was.
 
-#include "media/ffinfo.h"
+#include "media/media_info.h"
 #include "platform/environment.h"
 #include "settings/parameters.h"
 
@@ -28,24 +28,21 @@ struct SaveDialogState;
 
 struct JobInputs
 {
-    const Tffinfo& ffinfo;                  // source, duration, bit rates, frame size
+    const MediaInfo& media;                 // source, duration, bit rates, frame size
     const SaveDialogState& target;          // the target is its file_name
     bool& cancel_flag;                      // owned by the main window
     std::function<Parameters()> parameters; // read when each command line is built
     std::function<void()> on_success;       // the main window's success report
 };
 
-class Tprogress final : public QDialog
+class ProgressDialog final : public QDialog
 {
     Q_OBJECT
   public:
-    Tprogress(Environment& env, JobInputs inputs, QWidget* parent = nullptr);
+    ProgressDialog(Environment& env, JobInputs inputs, QWidget* parent = nullptr);
 
-    QLabel* Label1 = nullptr;
-    Gauge* Gauge1 = nullptr;
-    QPushButton* Button1 = nullptr;
-    QTimer* timer_do = nullptr;
-    QTimer* timer_deletetrf = nullptr;
+    // An empty label and the gauge at 0, as each job begins.
+    void reset();
 
     // Esc and the window manager's close mean Cancel too.
     void reject() override;
@@ -54,9 +51,9 @@ class Tprogress final : public QDialog
     void showEvent(QShowEvent* event) override;
 
   private:
-    void timer_doTimer();
-    void Button1Click();
-    void timer_deletetrfTimer();
+    void start_job();
+    void cancel();
+    void remove_transforms();
 
     void run_job();
     bool stabilize(std::string& code);
@@ -65,6 +62,11 @@ class Tprogress final : public QDialog
 
     Environment& env_;
     JobInputs inputs_;
+    QLabel* step_label_ = nullptr; // the pass and the converter's time
+    Gauge* gauge_ = nullptr;       // both passes, 0 to 100
+    QPushButton* cancel_button_ = nullptr;
+    QTimer* start_timer_ = nullptr;   // the job starts once the window is on screen
+    QTimer* cleanup_timer_ = nullptr; // calm.trf goes once the window is gone
 };
 
 } // namespace calm

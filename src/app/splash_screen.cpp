@@ -1,4 +1,4 @@
-#include "p_flash.h"
+#include "splash_screen.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -40,15 +40,14 @@ QImage splash_picture()
     return img;
 }
 
-Tflash::Tflash()
-    : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
+SplashScreen::SplashScreen() : QWidget(nullptr, Qt::SplashScreen | Qt::FramelessWindowHint)
 {
-    setObjectName(QStringLiteral("flash"));
+    setObjectName(QStringLiteral("splash"));
     setFixedSize(350, 180);
-    flash = new QLabel(this);
-    flash->setObjectName(QStringLiteral("flash"));
-    flash->setGeometry(0, 0, 350, 180);
-    flash->setPixmap(QPixmap::fromImage(splash_picture()));
+    picture_ = new QLabel(this);
+    picture_->setObjectName(QStringLiteral("picture"));
+    picture_->setGeometry(0, 0, 350, 180);
+    picture_->setPixmap(QPixmap::fromImage(splash_picture()));
     if (auto* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }

@@ -1,4 +1,4 @@
-#include "p_progress.h"
+#include "progress_dialog.h"
 
 #include "commands.h"
 #include "converter/runner.h"
@@ -6,8 +6,8 @@
 #include "pass_output.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
-#include "platform/fonts.h"
 #include "platform/folders.h"
+#include "platform/fonts.h"
 #include "platform/gauge.h"
 #include "platform/text.h"
 #include "target.h"
@@ -25,7 +25,7 @@ namespace calm {
 namespace {
 
 // One pass as a use of the runner: digit 3 or 4, Cancel polled on every turn.
-class PassUse final : public ClientUse
+class PassUse final : public ConverterUse
 {
   public:
     PassUse(Pass pass, double duration, const bool& cancel,
@@ -76,7 +76,7 @@ class PassUse final : public ClientUse
 
 } // namespace
 
-Tprogress::Tprogress(Environment& env, JobInputs inputs, QWidget* parent)
+ProgressDialog::ProgressDialog(Environment& env, JobInputs inputs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), env_(env),
       inputs_(std::move(inputs))
 {
@@ -84,57 +84,68 @@ Tprogress::Tprogress(Environment& env, JobInputs inputs, QWidget* parent)
     setFont(program_font());
     setFixedSize(351, 96);
 
-    Label1 = new QLabel(this);
-    Label1->setGeometry(14, 9, 325, 20);
-    Gauge1 = new Gauge(this);
-    Gauge1->setGeometry(14, 35, 325, 19);
-    Button1 = new QPushButton(QStringLiteral("Cancel"), this);
-    Button1->setGeometry(138, 60, 89, 28);
+    step_label_ = new QLabel(this);
+    step_label_->setObjectName(QStringLiteral("step_label"));
+    step_label_->setGeometry(14, 9, 325, 20);
+    gauge_ = new Gauge(this);
+    gauge_->setObjectName(QStringLiteral("gauge"));
+    gauge_->setGeometry(14, 35, 325, 19);
+    cancel_button_ = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel_button_->setObjectName(QStringLiteral("cancel_button"));
+    cancel_button_->setGeometry(138, 60, 89, 28);
 
-    timer_do = new QTimer(this);
-    timer_do->setSingleShot(true);
-    timer_do->setInterval(2);
-    timer_deletetrf = new QTimer(this);
-    timer_deletetrf->setSingleShot(true);
-    timer_deletetrf->setInterval(1);
+    start_timer_ = new QTimer(this);
+    start_timer_->setObjectName(QStringLiteral("start_timer"));
+    start_timer_->setSingleShot(true);
+    start_timer_->setInterval(2);
+    cleanup_timer_ = new QTimer(this);
+    cleanup_timer_->setObjectName(QStringLiteral("cleanup_timer"));
+    cleanup_timer_->setSingleShot(true);
+    cleanup_timer_->setInterval(1);
 
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { guarded(*env_.dialogs, [this] { Button1Click(); }); });
-    connect(timer_do, &QTimer::timeout, this,
-            [this] { guarded(*env_.dialogs, [this] { timer_doTimer(); }); });
-    connect(timer_deletetrf, &QTimer::timeout, this,
-            [this] { guarded(*env_.dialogs, [this] { timer_deletetrfTimer(); }); });
+    connect(cancel_button_, &QPushButton::clicked, this,
+            [this] { guarded(*env_.dialogs, [this] { cancel(); }); });
+    connect(start_timer_, &QTimer::timeout, this,
+            [this] { guarded(*env_.dialogs, [this] { start_job(); }); });
+    connect(cleanup_timer_, &QTimer::timeout, this,
+            [this] { guarded(*env_.dialogs, [this] { remove_transforms(); }); });
 }
 
-void Tprogress::showEvent(QShowEvent* event)
+void ProgressDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
     if (const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen())
         move(s->availableGeometry().center() - rect().center());
-    timer_do->start();
+    start_timer_->start();
 }
 
-void Tprogress::reject()
+void ProgressDialog::reset()
+{
+    step_label_->clear();
+    gauge_->set_progress(0);
+}
+
+void ProgressDialog::reject()
 {
     inputs_.cancel_flag = true;
     QDialog::reject();
 }
 
-void Tprogress::Button1Click()
+void ProgressDialog::cancel()
 {
     // The running pass sees the flag on its next turn and stops its converter.
     reject();
 }
 
-void Tprogress::timer_doTimer()
+void ProgressDialog::start_job()
 {
-    timer_do->stop();
+    start_timer_->stop();
     run_job();
 }
 
-void Tprogress::run_job()
+void ProgressDialog::run_job()
 {
     std::string code;
     bool success = false;
@@ -148,13 +159,13 @@ void Tprogress::run_job()
     end_job(success, code);
 }
 
-bool Tprogress::stabilize(std::string& code)
+bool ProgressDialog::stabilize(std::string& code)
 {
     const bool& cancel = inputs_.cancel_flag;
     // Cancel pressed before the job began: no converter is started at all.
     if (cancel)
         return false;
-    const double duration = timetosec(inputs_.ffinfo.duration);
+    const double duration = seconds_from_clock(inputs_.media.duration);
     const std::string program = converter_path(env_);
     // Both passes meet in the target's folder, where calm.trf is written,
     // read and removed; the program's own current folder stays as it is.
@@ -162,8 +173,8 @@ bool Tprogress::stabilize(std::string& code)
     const auto show = [this](const ProgressStep& step) { show_step(step); };
 
     PassUse analysis(Pass::analysis, duration, cancel, show);
-    if (!runclient(analysis, analysis_command(program, inputs_.ffinfo, inputs_.parameters()), code,
-                   env_, folder) ||
+    if (!run_converter(analysis, analysis_command(program, inputs_.media, inputs_.parameters()),
+                       code, env_, folder) ||
         cancel)
         return false;
 
@@ -173,9 +184,10 @@ bool Tprogress::stabilize(std::string& code)
     if (!output.create(code))
         return false;
     PassUse transform(Pass::transform, duration, cancel, show);
-    if (!runclient(transform,
-                   transform_command(program, inputs_.ffinfo, output.path(), inputs_.parameters()),
-                   code, env_, folder) ||
+    if (!run_converter(
+            transform,
+            transform_command(program, inputs_.media, output.path(), inputs_.parameters()), code,
+            env_, folder) ||
         cancel)
         return false;
     if (!analysis.progressed() && !transform.progressed())
@@ -183,31 +195,31 @@ bool Tprogress::stabilize(std::string& code)
     return output.commit(code);
 }
 
-void Tprogress::end_job(bool success, const std::string& code)
+void ProgressDialog::end_job(bool success, const std::string& code)
 {
     if (!inputs_.cancel_flag) {
         if (success) {
             if (inputs_.on_success)
                 inputs_.on_success();
         } else {
-            env_.dialogs->message(this, "### " + inputs_.ffinfo.filename + " ### \r" + code,
+            env_.dialogs->message(this, "### " + inputs_.media.filename + " ### \r" + code,
                                   "Error!", Icon::error);
         }
     }
     // done() rather than close(): a close would count as Cancel.
     done(QDialog::Accepted);
-    timer_deletetrf->start();
+    cleanup_timer_->start();
 }
 
-void Tprogress::show_step(const ProgressStep& step)
+void ProgressDialog::show_step(const ProgressStep& step)
 {
-    Gauge1->set_progress(step.gauge);
-    Label1->setText(to_qstring(step.label));
+    gauge_->set_progress(step.gauge);
+    step_label_->setText(to_qstring(step.label));
 }
 
-void Tprogress::timer_deletetrfTimer()
+void ProgressDialog::remove_transforms()
 {
-    timer_deletetrf->stop();
+    cleanup_timer_->stop();
     const std::filesystem::path trf = folder_of(inputs_.target.file_name) + "calm.trf";
     std::error_code ec;
     if (!std::filesystem::is_directory(trf, ec))

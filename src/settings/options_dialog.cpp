@@ -1,4 +1,4 @@
-#include "p_options.h"
+#include "options_dialog.h"
 
 #include "platform/dialogs.h"
 #include "platform/environment.h"
@@ -34,19 +34,19 @@ struct Block
 
 // In the order of parameter_rules, which is also their order on the page.
 const std::array<Block, 5> blocks = {{
-    {"ed_shakiness", "Shakiness ",
+    {"shakiness_edit", "Shakiness ",
      "Set the shakiness of input video. It accepts an integer in the range 1-10, a value of 1 "
      "means little shakiness, a value of 10 means strong shakiness."},
-    {"ed_accuracy", "Accuracy",
+    {"accuracy_edit", "Accuracy",
      "Set the accuracy of the analyzing process. It must be a value in the range 1-15. A value "
      "of 1 means low accuracy, a value of 15 means high accuracy."},
-    {"ed_stepsize", "Stepsize",
+    {"stepsize_edit", "Stepsize",
      "Set stepsize of the search process. The region around minimum is scanned with 1 pixel "
      "resolution."},
-    {"ed_mincontrast", "Mincontrast",
+    {"mincontrast_edit", "Mincontrast",
      "Set minimum contrast. Below this value a local measurement field is discarded. Must be a "
      "floating point value in the range 0-1. "},
-    {"ed_smoothing", "Smoothing",
+    {"smoothing_edit", "Smoothing",
      "Set the number of frames used for filtering the camera movements. For example a number of "
      "10 means that 21 frames are used (10 in the past and 10 in the future) to smoothen the "
      "motion in the video. A larger value leads to a smoother video, but limits the "
@@ -86,7 +86,7 @@ std::optional<char32_t> typed_character(const QKeyEvent& key)
 
 } // namespace
 
-Toptions::Toptions(Environment& env, QWidget* parent)
+OptionsDialog::OptionsDialog(Environment& env, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
       env_(env)
@@ -96,23 +96,23 @@ Toptions::Toptions(Environment& env, QWidget* parent)
     setFont(program_font());
     setFixedSize(client_width, client_height);
 
-    PageControl1 = new QTabWidget(this);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->setGeometry(margin, margin, client_width - 2 * margin,
-                              client_height - 3 * margin - button_height);
+    pages_ = new QTabWidget(this);
+    pages_->setObjectName(QStringLiteral("pages"));
+    pages_->setGeometry(margin, margin, client_width - 2 * margin,
+                        client_height - 3 * margin - button_height);
     // A click on the page's tab takes the focus, so it ends an edit like any other control.
-    PageControl1->findChild<QTabBar*>()->setFocusPolicy(Qt::StrongFocus);
-    TabSheet1 = new QWidget(PageControl1);
-    TabSheet1->setObjectName(QStringLiteral("TabSheet1"));
-    PageControl1->addTab(TabSheet1, QStringLiteral("General"));
+    pages_->findChild<QTabBar*>()->setFocusPolicy(Qt::StrongFocus);
+    general_page_ = new QWidget(pages_);
+    general_page_->setObjectName(QStringLiteral("general_page"));
+    pages_->addTab(general_page_, QStringLiteral("General"));
 
-    auto* page = new QVBoxLayout(TabSheet1);
+    auto* page = new QVBoxLayout(general_page_);
     page->setContentsMargins(12, 12, 12, 12);
     page->setSpacing(4);
     for (std::size_t i = 0; i < blocks.size(); ++i) {
         const auto& rule = parameter_rules[i];
-        auto* name = new QLabel(QString::fromUtf8(blocks[i].label), TabSheet1);
-        auto* edit = new QLineEdit(TabSheet1);
+        auto* name = new QLabel(QString::fromUtf8(blocks[i].label), general_page_);
+        auto* edit = new QLineEdit(general_page_);
         edit->setObjectName(QString::fromUtf8(blocks[i].edit_name));
         edit->setFixedSize(41, 21);
         edit->setMaxLength(rule.max_length);
@@ -132,28 +132,23 @@ Toptions::Toptions(Environment& env, QWidget* parent)
         row->addStretch(1);
         page->addLayout(row);
 
-        auto* explanation = new QLabel(QString::fromUtf8(blocks[i].explanation), TabSheet1);
+        auto* explanation = new QLabel(QString::fromUtf8(blocks[i].explanation), general_page_);
         explanation->setWordWrap(true);
         explanation->setFixedWidth(385);
         page->addWidget(explanation);
         page->addSpacing(10);
     }
     page->addStretch(1);
-    ed_shakiness = edits_[0];
-    ed_accuracy = edits_[1];
-    ed_stepsize = edits_[2];
-    ed_mincontrast = edits_[3];
-    ed_smoothing = edits_[4];
 
     const int button_y = client_height - margin - button_height;
-    Button2 = new QPushButton(QStringLiteral("Default"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setGeometry(margin, button_y, button_width, button_height);
-    Button1 = new QPushButton(QStringLiteral("OK"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(client_width - margin - button_width, button_y, button_width,
-                         button_height);
-    for (auto* button : {Button1, Button2}) {
+    default_button_ = new QPushButton(QStringLiteral("Default"), this);
+    default_button_->setObjectName(QStringLiteral("default_button"));
+    default_button_->setGeometry(margin, button_y, button_width, button_height);
+    ok_button_ = new QPushButton(QStringLiteral("OK"), this);
+    ok_button_->setObjectName(QStringLiteral("ok_button"));
+    ok_button_->setGeometry(client_width - margin - button_width, button_y, button_width,
+                            button_height);
+    for (auto* button : {ok_button_, default_button_}) {
         // Neither is pressed by Enter.
         button->setAutoDefault(false);
         button->setDefault(false);
@@ -162,31 +157,32 @@ Toptions::Toptions(Environment& env, QWidget* parent)
         button->setFocusPolicy(Qt::TabFocus);
         button->installEventFilter(this);
     }
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { guarded(*env_.dialogs, [this] { Button1Click(); }); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { guarded(*env_.dialogs, [this] { Button2Click(); }); });
+    connect(ok_button_, &QPushButton::clicked, this,
+            [this] { guarded(*env_.dialogs, [this] { confirm(); }); });
+    connect(default_button_, &QPushButton::clicked, this,
+            [this] { guarded(*env_.dialogs, [this] { restore_defaults(); }); });
 
-    setTabOrder(Button1, Button2);
-    setTabOrder(Button2, PageControl1);
-    setTabOrder(PageControl1, ed_shakiness);
-    setTabOrder(ed_shakiness, ed_accuracy);
-    setTabOrder(ed_accuracy, ed_smoothing);
-    setTabOrder(ed_smoothing, ed_stepsize);
-    setTabOrder(ed_stepsize, ed_mincontrast);
-    Button1->setFocus();
+    setTabOrder(ok_button_, default_button_);
+    setTabOrder(default_button_, pages_);
+    // Tab goes shakiness, accuracy, smoothing, stepsize, mincontrast.
+    setTabOrder(pages_, edits_[0]);
+    setTabOrder(edits_[0], edits_[1]);
+    setTabOrder(edits_[1], edits_[4]);
+    setTabOrder(edits_[4], edits_[2]);
+    setTabOrder(edits_[2], edits_[3]);
+    ok_button_->setFocus();
 
-    connect(qApp, &QApplication::focusChanged, this, &Toptions::focus_moved);
+    connect(qApp, &QApplication::focusChanged, this, &OptionsDialog::focus_moved);
 }
 
-Toptions::~Toptions()
+OptionsDialog::~OptionsDialog()
 {
     // QDialog's destructor hides the window, which moves the focus; by then
-    // this is no Toptions any more and must not hear of it.
-    disconnect(qApp, &QApplication::focusChanged, this, &Toptions::focus_moved);
+    // this is no OptionsDialog any more and must not hear of it.
+    disconnect(qApp, &QApplication::focusChanged, this, &OptionsDialog::focus_moved);
 }
 
-Parameters Toptions::parameters() const
+Parameters OptionsDialog::parameters() const
 {
     Parameters values;
     for (std::size_t i = 0; i < edits_.size(); ++i)
@@ -194,80 +190,30 @@ Parameters Toptions::parameters() const
     return values;
 }
 
-void Toptions::set_parameters(const Parameters& values)
+void OptionsDialog::set_parameters(const Parameters& values)
 {
     for (std::size_t i = 0; i < edits_.size(); ++i)
         set_edit_text(i, to_qstring(values.*parameter_rules[i].text));
 }
 
-void Toptions::Button1Click()
+void OptionsDialog::confirm()
 {
     accept();
 }
 
-void Toptions::Button2Click()
+void OptionsDialog::restore_defaults()
 {
     for (std::size_t i = 0; i < edits_.size(); ++i)
         set_edit_text(i, to_qstring(std::string(parameter_rules[i].default_text)));
 }
 
-bool Toptions::ed_shakinessKeyPress(const QKeyEvent& key)
-{
-    return key_press(0, key);
-}
-
-bool Toptions::ed_accuracyKeyPress(const QKeyEvent& key)
-{
-    return key_press(1, key);
-}
-
-bool Toptions::ed_stepsizeKeyPress(const QKeyEvent& key)
-{
-    return key_press(2, key);
-}
-
-bool Toptions::ed_mincontrastKeyPress(const QKeyEvent& key)
-{
-    return key_press(3, key);
-}
-
-bool Toptions::ed_smoothingKeyPress(const QKeyEvent& key)
-{
-    return key_press(4, key);
-}
-
-void Toptions::ed_shakinessExit()
-{
-    leave(0);
-}
-
-void Toptions::ed_accuracyExit()
-{
-    leave(1);
-}
-
-void Toptions::ed_stepsizeExit()
-{
-    leave(2);
-}
-
-void Toptions::ed_mincontrastExit()
-{
-    leave(3);
-}
-
-void Toptions::ed_smoothingExit()
-{
-    leave(4);
-}
-
-bool Toptions::key_press(std::size_t index, const QKeyEvent& key)
+bool OptionsDialog::accepts_key(std::size_t index, const QKeyEvent& key)
 {
     const auto c = typed_character(key);
     return !c || accepts_typed(parameter_rules[index], *c, from_qstring(edits_[index]->text()));
 }
 
-void Toptions::leave(std::size_t index)
+void OptionsDialog::leave(std::size_t index)
 {
     const auto& rule = parameter_rules[index];
     QLineEdit* edit = edits_[index];
@@ -283,7 +229,7 @@ void Toptions::leave(std::size_t index)
     refused_ = false;
 }
 
-void Toptions::set_edit_text(std::size_t index, const QString& text)
+void OptionsDialog::set_edit_text(std::size_t index, const QString& text)
 {
     QLineEdit* edit = edits_[index];
     edit->setMaxLength(std::max(parameter_rules[index].max_length, static_cast<int>(text.size())));
@@ -292,7 +238,7 @@ void Toptions::set_edit_text(std::size_t index, const QString& text)
 
 // The length limit holds only what the user enters: a longer text that was
 // set stays whole, and the limit comes back as the user shortens it.
-void Toptions::keep_whole(std::size_t index)
+void OptionsDialog::keep_whole(std::size_t index)
 {
     QLineEdit* edit = edits_[index];
     const int wanted =
@@ -304,7 +250,7 @@ void Toptions::keep_whole(std::size_t index)
     edit->setCursorPosition(cursor);
 }
 
-void Toptions::focus_moved(QWidget* old, QWidget* now)
+void OptionsDialog::focus_moved(QWidget* old, QWidget* now)
 {
     // Only a move to another control of this window ends an edit: not the
     // message box of a check, not a context menu, not another window.
@@ -313,36 +259,29 @@ void Toptions::focus_moved(QWidget* old, QWidget* now)
     const auto found = std::find(edits_.begin(), edits_.end(), old);
     if (found == edits_.end() || old == now)
         return;
-    static constexpr std::array<void (Toptions::*)(), 5> exits = {
-        &Toptions::ed_shakinessExit, &Toptions::ed_accuracyExit, &Toptions::ed_stepsizeExit,
-        &Toptions::ed_mincontrastExit, &Toptions::ed_smoothingExit};
     const auto index = static_cast<std::size_t>(found - edits_.begin());
     // Stays set when the check refuses the text or cannot read it.
     refused_ = true;
     checking_ = true;
-    guarded(*env_.dialogs, [&] { (this->*exits[index])(); });
+    guarded(*env_.dialogs, [&] { leave(index); });
     checking_ = false;
 }
 
-bool Toptions::eventFilter(QObject* watched, QEvent* event)
+bool OptionsDialog::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress) {
         const auto found = std::find(edits_.begin(), edits_.end(), watched);
         if (found == edits_.end())
             return QDialog::eventFilter(watched, event);
-        static constexpr std::array<bool (Toptions::*)(const QKeyEvent&), 5> filters = {
-            &Toptions::ed_shakinessKeyPress, &Toptions::ed_accuracyKeyPress,
-            &Toptions::ed_stepsizeKeyPress, &Toptions::ed_mincontrastKeyPress,
-            &Toptions::ed_smoothingKeyPress};
         const auto index = static_cast<std::size_t>(found - edits_.begin());
         bool passes = false;
         guarded(*env_.dialogs,
-                [&] { passes = (this->*filters[index])(*static_cast<QKeyEvent*>(event)); });
+                [&] { passes = accepts_key(index, *static_cast<QKeyEvent*>(event)); });
         return !passes;
     }
     if (event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick) {
         auto* button = qobject_cast<QPushButton*>(watched);
-        if ((button == Button1 || button == Button2) &&
+        if ((button == ok_button_ || button == default_button_) &&
             static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
             // The button takes the focus before it acts, so the edit's leave
             // check runs first; when it fails the press is dropped and the
@@ -355,7 +294,7 @@ bool Toptions::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
-void Toptions::keyPressEvent(QKeyEvent* event)
+void OptionsDialog::keyPressEvent(QKeyEvent* event)
 {
     // There is no cancel button: Escape does not close the window.
     if (event->key() == Qt::Key_Escape) {
@@ -365,7 +304,7 @@ void Toptions::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void Toptions::showEvent(QShowEvent* event)
+void OptionsDialog::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
     if (const QScreen* s = screen())

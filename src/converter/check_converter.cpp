@@ -1,4 +1,4 @@
-#include "checkclient.h"
+#include "check_converter.h"
 
 #include "runner.h"
 #include "trim.h"
@@ -7,9 +7,9 @@ namespace calm {
 
 namespace {
 
-class CheckUse final : public ClientUse
+class CheckUse final : public ConverterUse
 {
-public:
+  public:
     int digit() const override { return 0; }
     void started() override { previous_.clear(); }
 
@@ -25,16 +25,16 @@ public:
 
     bool ended(const ExitStatus&, std::string&) override { return false; }
 
-private:
+  private:
     std::string previous_;
 };
 
 } // namespace
 
-bool checkclient(std::string& code, const Environment& env)
+bool check_converter(std::string& code, const Environment& env)
 {
     CheckUse use;
-    return runclient(use, CommandLine(converter_path(env)), code, env);
+    return run_converter(use, CommandLine(converter_path(env)), code, env);
 }
 
 } // namespace calm

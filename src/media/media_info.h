@@ -6,7 +6,7 @@
 
 namespace calm {
 
-struct Tffinfo
+struct MediaInfo
 {
     std::string filename;
     std::string duration; // clock text, e.g. 00:01:10.52
@@ -16,7 +16,7 @@ struct Tffinfo
     std::string width; // largest frame width found; empty when none
     std::string height;
 
-    void clear() { *this = Tffinfo{}; }
+    void clear() { *this = MediaInfo{}; }
     bool loaded() const { return !filename.empty(); }
 };
 

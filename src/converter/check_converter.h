@@ -8,6 +8,6 @@
 
 namespace calm {
 
-bool checkclient(std::string& code, const Environment& env);
+bool check_converter(std::string& code, const Environment& env);
 
 } // namespace calm

@@ -7,14 +7,14 @@ class QLabel;
 
 namespace calm {
 
-class Tflash final : public QWidget
+class SplashScreen final : public QWidget
 {
     Q_OBJECT
-public:
-    Tflash();
+  public:
+    SplashScreen();
 
-private:
-    QLabel* flash = nullptr;
+  private:
+    QLabel* picture_ = nullptr;
 };
 
 // The splash picture: 350 x 180, 24 bits per pixel, drawn here.
