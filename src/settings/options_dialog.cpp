@@ -102,8 +102,8 @@ QVBoxLayout* new_page_layout(QWidget* page)
 
 // A block of a page: the name, its control on the same line, and under them
 // the explanation.
-void add_choice(QWidget* page, QVBoxLayout* layout, const char* label, QWidget* control,
-                const char* explanation)
+void add_block(QWidget* page, QVBoxLayout* layout, const char* label, QWidget* control,
+               const char* explanation)
 {
     auto* row = new QHBoxLayout;
     row->setSpacing(4);
@@ -207,27 +207,27 @@ void OptionsDialog::build_borders_page()
     // In the order of AutoZoom, so that the index is the value.
     optzoom_choice_->addItems(
         {QStringLiteral("Off"), QStringLiteral("Static"), QStringLiteral("Adaptive")});
-    add_choice(borders_page_, page, "Automatic zoom", optzoom_choice_,
-               "Zoom the picture so that the moving borders stay out of sight. Static uses one "
-               "zoom for the whole clip, large enough that no border is ever shown. Adaptive "
-               "follows the motion, zooming only as much as each frame needs. Off leaves only "
-               "the zoom set above.");
+    add_block(borders_page_, page, "Automatic zoom", optzoom_choice_,
+              "Zoom the picture so that the moving borders stay out of sight. Static uses one "
+              "zoom for the whole clip, large enough that no border is ever shown. Adaptive "
+              "follows the motion, zooming only as much as each frame needs. Off leaves only "
+              "the zoom set above.");
 
     crop_choice_ = new QComboBox(borders_page_);
     crop_choice_->setObjectName(QStringLiteral("crop_choice"));
     // In the order of Borders.
     crop_choice_->addItems({QStringLiteral("Keep the last image"), QStringLiteral("Black")});
-    add_choice(borders_page_, page, "Borders", crop_choice_,
-               "Set what fills the borders that the correction uncovers where the zoom does not "
-               "hide them: the picture of the frames before, or black.");
+    add_block(borders_page_, page, "Borders", crop_choice_,
+              "Set what fills the borders that the correction uncovers where the zoom does not "
+              "hide them: the picture of the frames before, or black.");
 
     tripod_check_ =
         new QCheckBox(QStringLiteral("Hold the camera still on the first frame"), borders_page_);
     tripod_check_->setObjectName(QStringLiteral("tripod_check"));
-    add_choice(borders_page_, page, "Tripod", tripod_check_,
-               "For a camera that should not move at all: every frame is brought back to the "
-               "view of the first one, as if the camera stood on a tripod. The smoothing is not "
-               "used then.");
+    add_block(borders_page_, page, "Tripod", tripod_check_,
+              "For a camera that should not move at all: every frame is brought back to the "
+              "view of the first one, as if the camera stood on a tripod. The smoothing is not "
+              "used then.");
     page->addStretch(1);
     show_choices(Parameters{});
 }
@@ -248,7 +248,7 @@ QLineEdit* OptionsDialog::add_edit(QWidget* page, QVBoxLayout* layout, std::size
     edit->installEventFilter(this);
     connect(edit, &QLineEdit::textChanged, this, [this, index] { keep_whole(index); });
     edits_[index] = edit;
-    add_choice(page, layout, label, edit, explanation);
+    add_block(page, layout, label, edit, explanation);
     return edit;
 }
 
