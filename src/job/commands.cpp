@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include "converter/trim.h"
 #include "media/numbers.h"
 #include "media/video_extensions.h"
 
@@ -18,11 +19,42 @@ std::string crop_for(const MediaInfo& media)
     return needs_even_crop(media) ? even_crop : "";
 }
 
+std::string analysis_tripod(const Parameters& parameters)
+{
+    return parameters.tripod ? ":tripod=1" : "";
+}
+
+// The border and tripod options that follow the smoothing, each only when
+// it differs from vid.stab's own default, so that with the defaults the
+// pass runs the command it always did. A blank zoom is no zoom.
+std::string transform_extras(const Parameters& parameters)
+{
+    std::string options;
+    const auto zoom = whole_number(parameters.zoom);
+    if (!trimmed(parameters.zoom).empty() && (!zoom || *zoom != 0))
+        options += ":zoom=" + parameters.zoom;
+    if (parameters.optzoom != AutoZoom::fixed)
+        options += ":optzoom=" + std::to_string(static_cast<int>(parameters.optzoom));
+    if (parameters.crop == Borders::black)
+        options += ":crop=black";
+    if (parameters.tripod)
+        options += ":tripod=1";
+    return options;
+}
+
 } // namespace
 
 bool needs_even_crop(const MediaInfo& media)
 {
     return odd(media.width) || odd(media.height);
+}
+
+std::string analysis_filters(const MediaInfo& media, const Parameters& parameters)
+{
+    return crop_for(media) + "vidstabdetect=shakiness=" + parameters.shakiness +
+           ":accuracy=" + parameters.accuracy + ":stepsize=" + parameters.stepsize +
+           ":mincontrast=" + parameters.mincontrast + analysis_tripod(parameters) +
+           ":result=calm.trf";
 }
 
 CommandLine analysis_command(const std::string& program, const MediaInfo& media,
@@ -31,9 +63,7 @@ CommandLine analysis_command(const std::string& program, const MediaInfo& media,
     CommandLine line(program);
     line.text(" -i ")
         .file(media.filename)
-        .text(" -y -vf " + crop_for(media) + "vidstabdetect=shakiness=" + parameters.shakiness +
-              ":accuracy=" + parameters.accuracy + ":stepsize=" + parameters.stepsize +
-              ":mincontrast=" + parameters.mincontrast + ":result=calm.trf -f null -");
+        .text(" -y -vf " + analysis_filters(media, parameters) + " -f null -");
     return line;
 }
 
@@ -59,7 +89,7 @@ CommandLine transform_command(const std::string& program, const MediaInfo& media
         ascii_upper(extension_of(output)) == ascii_upper(extension_of(media.filename));
     const std::string filters =
         crop_for(media) + "vidstabtransform=input=calm.trf:smoothing=" + parameters.smoothing +
-        ",unsharp=5:5:1.0:5:5:0.0 ";
+        transform_extras(parameters) + ",unsharp=5:5:1.0:5:5:0.0 ";
     CommandLine line(program);
     line.text(" -i ").file(media.filename);
     if (same_type)

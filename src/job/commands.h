@@ -6,6 +6,10 @@
 //       stepsize=6:mincontrast=0.3:result=calm.trf -f null -
 //   client.exe -i "<source>" -c:a copy  -b:v 4500k -q:v 0 -y -vf
 //       vidstabtransform=input=calm.trf:smoothing=10,unsharp=5:5:1.0:5:5:0.0 "<target>"
+//
+// The border and tripod options are added only when they differ from their
+// defaults: ":tripod=1" before ":result=" in the analysis, and after the
+// smoothing ":zoom=Z:optzoom=O:crop=black:tripod=1" in the transform.
 
 #include "converter/command_line.h"
 #include "media/media_info.h"
@@ -20,6 +24,12 @@ namespace calm {
 bool needs_even_crop(const MediaInfo& media);
 
 inline constexpr const char* even_crop = "crop=trunc(iw/2)*2:trunc(ih/2)*2,";
+
+// The analysis pass's whole filter chain, the -vf argument as passed. It
+// holds every option that shapes the transforms file, and nothing that only
+// the transform pass reads, so a saved analysis is good for as long as this
+// text is the same.
+std::string analysis_filters(const MediaInfo& media, const Parameters& parameters);
 
 CommandLine analysis_command(const std::string& program, const MediaInfo& media,
                              const Parameters& parameters);

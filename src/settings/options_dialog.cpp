@@ -8,6 +8,8 @@
 #include "settings/parameter_rules.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -27,26 +29,25 @@ namespace {
 
 struct Block
 {
-    const char* edit_name;
     const char* label;
     const char* explanation;
 };
 
 // In the order of parameter_rules, which is also their order on the page.
 const std::array<Block, 5> blocks = {{
-    {"shakiness_edit", "Shakiness ",
+    {"Shakiness ",
      "Set the shakiness of input video. It accepts an integer in the range 1-10, a value of 1 "
      "means little shakiness, a value of 10 means strong shakiness."},
-    {"accuracy_edit", "Accuracy",
+    {"Accuracy",
      "Set the accuracy of the analyzing process. It must be a value in the range 1-15. A value "
      "of 1 means low accuracy, a value of 15 means high accuracy."},
-    {"stepsize_edit", "Stepsize",
+    {"Stepsize",
      "Set stepsize of the search process. The region around minimum is scanned with 1 pixel "
      "resolution."},
-    {"mincontrast_edit", "Mincontrast",
+    {"Mincontrast",
      "Set minimum contrast. Below this value a local measurement field is discarded. Must be a "
      "floating point value in the range 0-1. "},
-    {"smoothing_edit", "Smoothing",
+    {"Smoothing",
      "Set the number of frames used for filtering the camera movements. For example a number of "
      "10 means that 21 frames are used (10 in the past and 10 in the future) to smoothen the "
      "motion in the video. A larger value leads to a smoother video, but limits the "
@@ -84,6 +85,40 @@ std::optional<char32_t> typed_character(const QKeyEvent& key)
     return text.front();
 }
 
+constexpr std::size_t zoom_index = 5;
+
+const ParameterRule& rule_of(std::size_t index)
+{
+    return index == zoom_index ? zoom_rule : parameter_rules[index];
+}
+
+QVBoxLayout* new_page_layout(QWidget* page)
+{
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(12, 12, 12, 12);
+    layout->setSpacing(4);
+    return layout;
+}
+
+// A block of a page: the name, its control on the same line, and under them
+// the explanation.
+void add_block(QWidget* page, QVBoxLayout* layout, const char* label, QWidget* control,
+               const char* explanation)
+{
+    auto* row = new QHBoxLayout;
+    row->setSpacing(4);
+    row->addWidget(new QLabel(QString::fromUtf8(label), page));
+    row->addWidget(control);
+    row->addStretch(1);
+    layout->addLayout(row);
+
+    auto* text = new QLabel(QString::fromUtf8(explanation), page);
+    text->setWordWrap(true);
+    text->setFixedWidth(385);
+    layout->addWidget(text);
+    layout->addSpacing(10);
+}
+
 } // namespace
 
 OptionsDialog::OptionsDialog(Environment& env, QWidget* parent)
@@ -102,43 +137,8 @@ OptionsDialog::OptionsDialog(Environment& env, QWidget* parent)
                         client_height - 3 * margin - button_height);
     // A click on the page's tab takes the focus, so it ends an edit like any other control.
     pages_->findChild<QTabBar*>()->setFocusPolicy(Qt::StrongFocus);
-    general_page_ = new QWidget(pages_);
-    general_page_->setObjectName(QStringLiteral("general_page"));
-    pages_->addTab(general_page_, QStringLiteral("General"));
-
-    auto* page = new QVBoxLayout(general_page_);
-    page->setContentsMargins(12, 12, 12, 12);
-    page->setSpacing(4);
-    for (std::size_t i = 0; i < blocks.size(); ++i) {
-        const auto& rule = parameter_rules[i];
-        auto* name = new QLabel(QString::fromUtf8(blocks[i].label), general_page_);
-        auto* edit = new QLineEdit(general_page_);
-        edit->setObjectName(QString::fromUtf8(blocks[i].edit_name));
-        edit->setFixedSize(41, 21);
-        edit->setMaxLength(rule.max_length);
-        edit->setText(to_qstring(std::string(rule.default_text)));
-        // Every character the user types passes the key filter; input
-        // methods and drops would go around it.
-        edit->setAttribute(Qt::WA_InputMethodEnabled, false);
-        edit->setAcceptDrops(false);
-        edit->installEventFilter(this);
-        connect(edit, &QLineEdit::textChanged, this, [this, i] { keep_whole(i); });
-        edits_[i] = edit;
-
-        auto* row = new QHBoxLayout;
-        row->setSpacing(4);
-        row->addWidget(name);
-        row->addWidget(edit);
-        row->addStretch(1);
-        page->addLayout(row);
-
-        auto* explanation = new QLabel(QString::fromUtf8(blocks[i].explanation), general_page_);
-        explanation->setWordWrap(true);
-        explanation->setFixedWidth(385);
-        page->addWidget(explanation);
-        page->addSpacing(10);
-    }
-    page->addStretch(1);
+    build_general_page();
+    build_borders_page();
 
     const int button_y = client_height - margin - button_height;
     default_button_ = new QPushButton(QStringLiteral("Default"), this);
@@ -164,15 +164,92 @@ OptionsDialog::OptionsDialog(Environment& env, QWidget* parent)
 
     setTabOrder(ok_button_, default_button_);
     setTabOrder(default_button_, pages_);
-    // Tab goes shakiness, accuracy, smoothing, stepsize, mincontrast.
+    // Tab goes shakiness, accuracy, smoothing, stepsize, mincontrast; on the
+    // borders page zoom, automatic zoom, borders, tripod.
     setTabOrder(pages_, edits_[0]);
     setTabOrder(edits_[0], edits_[1]);
     setTabOrder(edits_[1], edits_[4]);
     setTabOrder(edits_[4], edits_[2]);
     setTabOrder(edits_[2], edits_[3]);
+    setTabOrder(edits_[3], edits_[5]);
+    setTabOrder(edits_[5], optzoom_choice_);
+    setTabOrder(optzoom_choice_, crop_choice_);
+    setTabOrder(crop_choice_, tripod_check_);
     ok_button_->setFocus();
 
     connect(qApp, &QApplication::focusChanged, this, &OptionsDialog::focus_moved);
+}
+
+void OptionsDialog::build_general_page()
+{
+    general_page_ = new QWidget(pages_);
+    general_page_->setObjectName(QStringLiteral("general_page"));
+    pages_->addTab(general_page_, QStringLiteral("General"));
+    auto* page = new_page_layout(general_page_);
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        add_edit(general_page_, page, i, blocks[i].label, blocks[i].explanation);
+    page->addStretch(1);
+}
+
+void OptionsDialog::build_borders_page()
+{
+    borders_page_ = new QWidget(pages_);
+    borders_page_->setObjectName(QStringLiteral("borders_page"));
+    pages_->addTab(borders_page_, QStringLiteral("Borders"));
+    auto* page = new_page_layout(borders_page_);
+    add_edit(borders_page_, page, zoom_index, "Zoom",
+             "Set the zoom in percent. A positive value zooms in, a negative value zooms out. It "
+             "accepts an integer in the range -100 to 100; 0 means no zoom of its own. The "
+             "automatic zoom comes on top of it.");
+
+    optzoom_choice_ = new QComboBox(borders_page_);
+    optzoom_choice_->setObjectName(QStringLiteral("optzoom_choice"));
+    // In the order of AutoZoom, so that the index is the value.
+    optzoom_choice_->addItems(
+        {QStringLiteral("Off"), QStringLiteral("Static"), QStringLiteral("Adaptive")});
+    add_block(borders_page_, page, "Automatic zoom", optzoom_choice_,
+              "Zoom the picture so that the moving borders stay out of sight. Static uses one "
+              "zoom for the whole clip, large enough that no border is ever shown. Adaptive "
+              "follows the motion, zooming only as much as each frame needs. Off leaves only "
+              "the zoom set above.");
+
+    crop_choice_ = new QComboBox(borders_page_);
+    crop_choice_->setObjectName(QStringLiteral("crop_choice"));
+    // In the order of Borders.
+    crop_choice_->addItems({QStringLiteral("Keep the last image"), QStringLiteral("Black")});
+    add_block(borders_page_, page, "Borders", crop_choice_,
+              "Set what fills the borders that the correction uncovers where the zoom does not "
+              "hide them: the picture of the frames before, or black.");
+
+    tripod_check_ =
+        new QCheckBox(QStringLiteral("Hold the camera still on the first frame"), borders_page_);
+    tripod_check_->setObjectName(QStringLiteral("tripod_check"));
+    add_block(borders_page_, page, "Tripod", tripod_check_,
+              "For a camera that should not move at all: every frame is brought back to the "
+              "view of the first one, as if the camera stood on a tripod. The smoothing is not "
+              "used then.");
+    page->addStretch(1);
+    show_choices(Parameters{});
+}
+
+QLineEdit* OptionsDialog::add_edit(QWidget* page, QVBoxLayout* layout, std::size_t index,
+                                   const char* label, const char* explanation)
+{
+    const auto& rule = rule_of(index);
+    auto* edit = new QLineEdit(page);
+    edit->setObjectName(to_qstring(std::string(rule.key) + "_edit"));
+    edit->setFixedSize(41, 21);
+    edit->setMaxLength(rule.max_length);
+    edit->setText(to_qstring(std::string(rule.default_text)));
+    // Every character the user types passes the key filter; input
+    // methods and drops would go around it.
+    edit->setAttribute(Qt::WA_InputMethodEnabled, false);
+    edit->setAcceptDrops(false);
+    edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textChanged, this, [this, index] { keep_whole(index); });
+    edits_[index] = edit;
+    add_block(page, layout, label, edit, explanation);
+    return edit;
 }
 
 OptionsDialog::~OptionsDialog()
@@ -186,14 +263,26 @@ Parameters OptionsDialog::parameters() const
 {
     Parameters values;
     for (std::size_t i = 0; i < edits_.size(); ++i)
-        values.*parameter_rules[i].text = from_qstring(edits_[i]->text());
+        values.*rule_of(i).text = from_qstring(edits_[i]->text());
+    // The lists hold exactly the values, in order, and nothing else.
+    values.optzoom = static_cast<AutoZoom>(std::max(0, optzoom_choice_->currentIndex()));
+    values.crop = static_cast<Borders>(std::max(0, crop_choice_->currentIndex()));
+    values.tripod = tripod_check_->isChecked();
     return values;
 }
 
 void OptionsDialog::set_parameters(const Parameters& values)
 {
     for (std::size_t i = 0; i < edits_.size(); ++i)
-        set_edit_text(i, to_qstring(values.*parameter_rules[i].text));
+        set_edit_text(i, to_qstring(values.*rule_of(i).text));
+    show_choices(values);
+}
+
+void OptionsDialog::show_choices(const Parameters& values)
+{
+    optzoom_choice_->setCurrentIndex(static_cast<int>(values.optzoom));
+    crop_choice_->setCurrentIndex(static_cast<int>(values.crop));
+    tripod_check_->setChecked(values.tripod);
 }
 
 void OptionsDialog::confirm()
@@ -204,18 +293,28 @@ void OptionsDialog::confirm()
 void OptionsDialog::restore_defaults()
 {
     for (std::size_t i = 0; i < edits_.size(); ++i)
-        set_edit_text(i, to_qstring(std::string(parameter_rules[i].default_text)));
+        set_edit_text(i, to_qstring(std::string(rule_of(i).default_text)));
+    show_choices(Parameters{});
 }
 
 bool OptionsDialog::accepts_key(std::size_t index, const QKeyEvent& key)
 {
     const auto c = typed_character(key);
-    return !c || accepts_typed(parameter_rules[index], *c, from_qstring(edits_[index]->text()));
+    if (!c)
+        return true;
+    const QLineEdit* edit = edits_[index];
+    const QString text = edit->text();
+    const int start = edit->hasSelectedText() ? edit->selectionStart() : edit->cursorPosition();
+    const int length = edit->hasSelectedText() ? edit->selectionLength() : 0;
+    const std::string before = from_qstring(text.left(start));
+    const std::string selected = from_qstring(text.mid(start, length));
+    const std::string after = from_qstring(text.mid(start + length));
+    return accepts_typed(rule_of(index), *c, TypingPlace{before, selected, after});
 }
 
 void OptionsDialog::leave(std::size_t index)
 {
-    const auto& rule = parameter_rules[index];
+    const auto& rule = rule_of(index);
     QLineEdit* edit = edits_[index];
     const std::string before = from_qstring(edit->text());
     const auto result = leave_check(rule, before);
@@ -232,7 +331,7 @@ void OptionsDialog::leave(std::size_t index)
 void OptionsDialog::set_edit_text(std::size_t index, const QString& text)
 {
     QLineEdit* edit = edits_[index];
-    edit->setMaxLength(std::max(parameter_rules[index].max_length, static_cast<int>(text.size())));
+    edit->setMaxLength(std::max(rule_of(index).max_length, static_cast<int>(text.size())));
     edit->setText(text);
 }
 
@@ -241,8 +340,7 @@ void OptionsDialog::set_edit_text(std::size_t index, const QString& text)
 void OptionsDialog::keep_whole(std::size_t index)
 {
     QLineEdit* edit = edits_[index];
-    const int wanted =
-        std::max(parameter_rules[index].max_length, static_cast<int>(edit->text().size()));
+    const int wanted = std::max(rule_of(index).max_length, static_cast<int>(edit->text().size()));
     if (edit->maxLength() == wanted)
         return;
     const int cursor = edit->cursorPosition();

@@ -1,8 +1,11 @@
 #pragma once
-// The options window. The five stabilization parameters live only as the
-// texts of its five edits: typing is filtered key by key, and each edit's
+// The options window. Its "General" page holds the five parameters that
+// steer the measuring and the smoothing, its "Borders" page the zoom, the
+// automatic zoom, the border fill and the tripod. The numbers live only as
+// the texts of their edits: typing is filtered key by key, and each edit's
 // value is checked when the focus moves from it to another control of this
-// window. It neither loads nor saves; settings_file does that.
+// window. The choices cannot hold a wrong value. It neither loads nor
+// saves; settings_file does that.
 
 #include "settings/parameters.h"
 
@@ -10,8 +13,11 @@
 #include <array>
 #include <cstddef>
 
+class QCheckBox;
+class QComboBox;
 class QKeyEvent;
 class QLineEdit;
+class QVBoxLayout;
 class QPushButton;
 class QTabWidget;
 
@@ -27,12 +33,13 @@ class OptionsDialog : public QDialog
     explicit OptionsDialog(Environment& env, QWidget* parent = nullptr);
     ~OptionsDialog() override;
 
-    // The five edit texts as they stand, untrimmed.
+    // The edit texts as they stand, untrimmed, and the choices.
     Parameters parameters() const;
     // Sets the texts unfiltered; an over-long text is kept whole.
     void set_parameters(const Parameters& values);
 
-    // OK closes the window; Default puts every edit back to its default.
+    // OK closes the window; Default puts every control of both pages back
+    // to its default.
     void confirm();
     void restore_defaults();
 
@@ -42,6 +49,11 @@ class OptionsDialog : public QDialog
     void showEvent(QShowEvent* event) override;
 
   private:
+    void build_general_page();
+    void build_borders_page();
+    QLineEdit* add_edit(QWidget* page, QVBoxLayout* layout, std::size_t index, const char* label,
+                        const char* explanation);
+    void show_choices(const Parameters& values);
     void focus_moved(QWidget* old, QWidget* now);
     // Whether the edit may take the key.
     bool accepts_key(std::size_t index, const QKeyEvent& key);
@@ -53,10 +65,15 @@ class OptionsDialog : public QDialog
     Environment& env_;
     QTabWidget* pages_ = nullptr;
     QWidget* general_page_ = nullptr;
+    QWidget* borders_page_ = nullptr;
     QPushButton* ok_button_ = nullptr;
     QPushButton* default_button_ = nullptr;
-    // shakiness_edit, accuracy_edit, ... in the order of parameter_rules
-    std::array<QLineEdit*, 5> edits_{};
+    // shakiness_edit, accuracy_edit, ... in the order of parameter_rules,
+    // then zoom_edit
+    std::array<QLineEdit*, 6> edits_{};
+    QComboBox* optzoom_choice_ = nullptr;
+    QComboBox* crop_choice_ = nullptr;
+    QCheckBox* tripod_check_ = nullptr;
     bool checking_ = false; // a leave check is running
     bool refused_ = false;  // the last leave check did not pass
 };

@@ -24,11 +24,36 @@ const std::array<ParameterRule, 5> parameter_rules = {{
      "Smoothing accepts an integer more than -1 !"},
 }};
 
+const ParameterRule zoom_rule = {"zoom",
+                                 &Parameters::zoom,
+                                 "0",
+                                 "0",
+                                 4,
+                                 false,
+                                 -100,
+                                 100,
+                                 "Zoom accepts an integer in the range -100 to 100 !",
+                                 true};
+
+bool accepts_typed(const ParameterRule& rule, char32_t c, const TypingPlace& place)
+{
+    constexpr auto none = std::string_view::npos;
+    if (c == U'\b')
+        return true;
+    if (c >= U'0' && c <= U'9')
+        return !rule.takes_minus || place.after.find('-') == none;
+    if (rule.decimal && c == U'.') {
+        return place.before.find('.') == none && place.selected.find('.') == none &&
+               place.after.find('.') == none;
+    }
+    if (rule.takes_minus && c == U'-')
+        return place.before.empty() && place.after.find('-') == none;
+    return false;
+}
+
 bool accepts_typed(const ParameterRule& rule, char32_t c, std::string_view current)
 {
-    if (c == U'\b' || (c >= U'0' && c <= U'9'))
-        return true;
-    return rule.decimal && c == U'.' && current.find('.') == std::string_view::npos;
+    return accepts_typed(rule, c, TypingPlace{current, {}, {}});
 }
 
 LeaveResult leave_check(const ParameterRule& rule, const std::string& text)
@@ -46,6 +71,10 @@ LeaveResult leave_check(const ParameterRule& rule, const std::string& text)
         const long double value = read_float(result.text);
         result.refused = value < rule.low || value > rule.high;
     } else {
+        if (rule.takes_minus && trimmed(result.text) == "-") {
+            result.refused = true;
+            return result;
+        }
         const std::int32_t value = read_integer(result.text);
         result.refused = value < rule.low || value > rule.high;
     }

@@ -8,6 +8,7 @@
 #include "settings/options_dialog.h"
 #include "shaky_clip.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -267,6 +268,43 @@ TEST_F(MainWindowTest, SettingsAreReadAtShowAndWrittenAtClose)
     const auto ini = test::read_file(fake.program_folder() + "calmview.ini");
     EXPECT_NE(ini.find("shakiness=7"), std::string::npos);
     EXPECT_NE(ini.find("smoothing=10"), std::string::npos);
+}
+
+TEST_F(MainWindowTest, BorderAndTripodSettingsReachBothPassesAndAreWrittenBack)
+{
+    const std::string progress =
+        "out frame=   10 fps=0.0 q=-0.0 size=N/A time=00:00:05.00 bitrate=N/A speed=2x\\r\n";
+    fake.script("on -ss\nbmp\nexit 0\non vidstabdetect\n" + progress +
+                "touch calm.trf\nexit 0\non vidstabtransform\n" + progress +
+                "touch-last\nexit 0\n" + video());
+    test::write_file(fake.program_folder() + "calmview.ini",
+                     "[options]\nsmoothing=20\nzoom=-5\noptzoom=2\ncrop=black\ntripod=1\n");
+    w->show();
+    const auto source = fake.root() / "clip.mp4";
+    test::write_file(source, "video");
+    open(source.string());
+    fake.clear_log();
+    fake.dialogs.save_answers.push_back((fake.root() / "steady.mp4").string());
+    w->fix();
+    ASSERT_TRUE(test::wait_until([&] { return !fake.dialogs.messages.empty(); }));
+    EXPECT_EQ(fake.dialogs.message_texts(),
+              (std::vector<std::string>{"The process completed successfully!"}));
+    const auto runs = runs_with("-vf");
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_EQ(runs[0].argv.at(5), "vidstabdetect=shakiness=5:accuracy=15:stepsize=6:"
+                                  "mincontrast=0.3:tripod=1:result=calm.trf");
+    const auto& transform = runs[1].argv;
+    ASSERT_GE(transform.size(), 2u);
+    EXPECT_EQ(transform.at(transform.size() - 2),
+              "vidstabtransform=input=calm.trf:smoothing=20:zoom=-5:optzoom=2:crop=black:"
+              "tripod=1,unsharp=5:5:1.0:5:5:0.0");
+
+    // A change on the page is saved with the rest when the main window closes.
+    child<QCheckBox>(*program->options, "tripod_check")->setChecked(false);
+    w->close();
+    const auto ini = test::read_file(fake.program_folder() + "calmview.ini");
+    EXPECT_EQ(ini, "[options]\nsmoothing=20\nzoom=-5\noptzoom=2\ncrop=black\ntripod=0\n"
+                   "shakiness=5\naccuracy=15\nstepsize=6\nmincontrast=0.3\n");
 }
 
 TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStillCloses)

@@ -195,6 +195,83 @@ TEST(Commands, TransformPassTakesTheBitRateAndTheFormByTheExtensions)
     }
 }
 
+TEST(Commands, BorderAndTripodOptionsFollowTheirPlacesOnlyWhenNotAtTheirDefaults)
+{
+    struct Case
+    {
+        const char* shows;
+        Parameters parameters;
+        std::string detect_options;    // between mincontrast and result
+        std::string transform_options; // after the smoothing
+    };
+    auto with = [](auto change) {
+        Parameters p;
+        change(p);
+        return p;
+    };
+    const Case cases[] = {
+        {"the defaults add nothing", Parameters{}, "", ""},
+        {"a zoom in", with([](Parameters& p) { p.zoom = "15"; }), "", ":zoom=15"},
+        {"a zoom out", with([](Parameters& p) { p.zoom = "-100"; }), "", ":zoom=-100"},
+        {"a zoom that reads as 0 is none", with([](Parameters& p) { p.zoom = "-0"; }), "", ""},
+        {"a blank zoom is none", with([](Parameters& p) { p.zoom = " "; }), "", ""},
+        {"a zoom that is no number goes in as it stands",
+         with([](Parameters& p) { p.zoom = "abc"; }), "", ":zoom=abc"},
+        {"automatic zoom off", with([](Parameters& p) { p.optzoom = AutoZoom::off; }), "",
+         ":optzoom=0"},
+        {"adaptive zoom", with([](Parameters& p) { p.optzoom = AutoZoom::adaptive; }), "",
+         ":optzoom=2"},
+        {"black borders", with([](Parameters& p) { p.crop = Borders::black; }), "", ":crop=black"},
+        {"the tripod goes into both passes", with([](Parameters& p) { p.tripod = true; }),
+         ":tripod=1", ":tripod=1"},
+        {"all together, in the order zoom, optzoom, crop, tripod", with([](Parameters& p) {
+             p.zoom = "-5";
+             p.optzoom = AutoZoom::adaptive;
+             p.crop = Borders::black;
+             p.tripod = true;
+         }),
+         ":tripod=1", ":zoom=-5:optzoom=2:crop=black:tripod=1"},
+    };
+    const auto f = info("/v/a b.mp4", "4500", "");
+    for (const auto& c : cases) {
+        const std::string chain =
+            "vidstabdetect=shakiness=5:accuracy=15:stepsize=6:mincontrast=0.3" + c.detect_options +
+            ":result=calm.trf";
+        const auto analysis = analysis_command(prog, f, c.parameters);
+        EXPECT_EQ(analysis.windows_form(),
+                  prog + " -i \"/v/a b.mp4\" -y -vf " + chain + " -f null -")
+            << c.shows;
+        EXPECT_EQ(analysis_filters(f, c.parameters), chain) << c.shows << ": the chain as passed";
+        const std::string transform_chain = "vidstabtransform=input=calm.trf:smoothing=10" +
+                                            c.transform_options + ",unsharp=5:5:1.0:5:5:0.0";
+        const auto transform_line = transform_command(prog, f, "/o/out.mp4", c.parameters);
+        EXPECT_EQ(transform_line.windows_form(),
+                  prog + " -i \"/v/a b.mp4\" -c:a copy  -b:v 4500k -q:v 0 -y -vf " +
+                      transform_chain + " \"/o/out.mp4\"")
+            << c.shows;
+        EXPECT_EQ(transform_line.argv(),
+                  (Args{prog, "-i", "/v/a b.mp4", "-c:a", "copy", "-b:v", "4500k", "-q:v", "0",
+                        "-y", "-vf", transform_chain, "/o/out.mp4"}))
+            << c.shows;
+    }
+}
+
+TEST(Commands, OnlyTheTripodChangesTheAnalysisChain)
+{
+    const auto f = info("/v/a.mp4", "", "", "321", "240");
+    Parameters transform_only;
+    transform_only.zoom = "20";
+    transform_only.optzoom = AutoZoom::off;
+    transform_only.crop = Borders::black;
+    transform_only.smoothing = "30";
+    EXPECT_EQ(analysis_filters(f, transform_only), analysis_filters(f, Parameters{}));
+    Parameters tripod;
+    tripod.tripod = true;
+    EXPECT_NE(analysis_filters(f, tripod), analysis_filters(f, Parameters{}));
+    EXPECT_EQ(analysis_command(prog, f, tripod).argv()[5], analysis_filters(f, tripod))
+        << "the odd-size crop is part of the chain";
+}
+
 TEST(Commands, OddFrameSizesAreCroppedToEvenInBothPasses)
 {
     struct Case

@@ -6,7 +6,9 @@
 #include "settings/settings_file.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
@@ -45,6 +47,8 @@ struct OptionsWindow : ::testing::Test
         for (const auto& rule : parameter_rules)
             if (rule.key == key)
                 p.*rule.text = text;
+        if (key == zoom_rule.key)
+            p.zoom = text;
         options.set_parameters(p);
     }
 
@@ -58,6 +62,12 @@ struct OptionsWindow : ::testing::Test
     }
 
     std::string text_of(const std::string& key) { return edit(key)->text().toStdString(); }
+
+    void show_borders_page()
+    {
+        auto* pages = child<QTabWidget>(options, "pages");
+        pages->setCurrentWidget(child<QWidget>(options, "borders_page"));
+    }
 
     void expect_defaults(const char* what)
     {
@@ -393,13 +403,15 @@ TEST_F(OptionsWindow, AnOverLongTextStaysWholeWhileTypingIsLimited)
     EXPECT_EQ(e->cursorPosition(), 0) << "editing inside keeps the cursor";
 }
 
-TEST_F(OptionsWindow, IsAFixedDialogWithOnePageAndTwoPlainButtons)
+TEST_F(OptionsWindow, IsAFixedDialogWithTwoPagesAndTwoPlainButtons)
 {
     EXPECT_EQ(options.windowTitle(), QStringLiteral("Options"));
     EXPECT_EQ(options.size(), QSize(440, 488));
     EXPECT_EQ(options.minimumSize(), options.maximumSize());
-    ASSERT_EQ(child<QTabWidget>(options, "pages")->count(), 1);
+    ASSERT_EQ(child<QTabWidget>(options, "pages")->count(), 2);
     EXPECT_EQ(child<QTabWidget>(options, "pages")->tabText(0), QStringLiteral("General"));
+    EXPECT_EQ(child<QTabWidget>(options, "pages")->tabText(1), QStringLiteral("Borders"));
+    EXPECT_EQ(child<QTabWidget>(options, "pages")->currentIndex(), 0) << "General comes first";
     EXPECT_EQ(child<QPushButton>(options, "default_button")->text(), QStringLiteral("Default"));
     EXPECT_EQ(child<QPushButton>(options, "ok_button")->text(), QStringLiteral("OK"));
     EXPECT_LT(child<QPushButton>(options, "default_button")->x(),
@@ -433,6 +445,186 @@ TEST_F(OptionsWindow, AClickOnThePagesTabEndsTheEdit)
     EXPECT_EQ(fake.dialogs.message_texts(),
               std::vector<std::string>{"Stepsize accepts an integer more than 0 !"});
     EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>(options, "stepsize_edit"));
+}
+
+TEST_F(OptionsWindow, TheZoomTakesDigitsAndOneLeadingMinus)
+{
+    struct Case
+    {
+        const char* what;
+        std::string start;
+        int cursor; // -1 selects the whole text
+        const char* typed;
+        std::string after;
+    };
+    const Case cases[] = {
+        {"a minus in front, then digits", "", 0, "-15", "-15"},
+        {"no minus after a digit", "", 0, "1-5", "15"},
+        {"no second minus", "", 0, "--5", "-5"},
+        {"stops at four characters", "", 0, "-1000", "-100"},
+        {"a minus put in front of digits", "25", 0, "-", "-25"},
+        {"no minus behind a digit", "25", 1, "-", "25"},
+        {"no digit in front of the minus", "-5", 0, "3", "-5"},
+        {"a digit behind the minus", "-5", 1, "3", "-35"},
+        {"a minus over a selection holding the minus", "-5", -1, "-", "-"},
+        {"no dot, comma, plus, letter or blank", "", 0, ".,+e 7", "7"},
+    };
+    show_borders_page();
+    for (const auto& c : cases) {
+        reset();
+        QLineEdit* e = edit("zoom");
+        e->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), e) << c.what;
+        e->setText(QString::fromStdString(c.start));
+        if (c.cursor < 0)
+            e->selectAll();
+        else
+            e->setCursorPosition(c.cursor);
+        QTest::keyClicks(e, QString::fromUtf8(c.typed));
+        EXPECT_EQ(text_of("zoom"), c.after) << c.what;
+    }
+}
+
+TEST_F(OptionsWindow, TheZoomsLeaveCheckNamesTheRangeAndKeepsTheFocus)
+{
+    struct Case
+    {
+        const char* what;
+        std::string text;
+        std::string after;
+        bool refused;
+    };
+    const Case cases[] = {
+        {"empty becomes 0", "", "0", false},         {"-100 passes", "-100", "-100", false},
+        {"100 passes", "100", "100", false},         {"-0 passes", "-0", "-0", false},
+        {"101 is refused", "101", "101", true},      {"-101 is refused", "-101", "-101", true},
+        {"a lone minus is refused", "-", "-", true},
+    };
+    show_borders_page();
+    for (const auto& c : cases) {
+        reset();
+        put("zoom", c.text);
+        QLineEdit* e = edit("zoom");
+        e->setFocus();
+        QTest::keyClick(e, Qt::Key_Tab);
+        EXPECT_EQ(text_of("zoom"), c.after) << c.what;
+        if (!c.refused) {
+            EXPECT_TRUE(fake.dialogs.messages.empty()) << c.what;
+            EXPECT_EQ(QApplication::focusWidget(), child<QComboBox>(options, "optzoom_choice"))
+                << c.what << ": the focus moves on";
+            continue;
+        }
+        ASSERT_EQ(fake.dialogs.messages.size(), 1u) << c.what;
+        EXPECT_EQ(fake.dialogs.messages[0].text,
+                  "Zoom accepts an integer in the range -100 to 100 !")
+            << c.what;
+        EXPECT_EQ(fake.dialogs.messages[0].caption, "") << c.what;
+        EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::error) << c.what;
+        EXPECT_EQ(QApplication::focusWidget(), e) << c.what << ": the focus comes back";
+    }
+}
+
+TEST_F(OptionsWindow, TheBordersPageOffersOnlyTheValuesOfEachChoice)
+{
+    auto* optzoom = child<QComboBox>(options, "optzoom_choice");
+    auto* crop = child<QComboBox>(options, "crop_choice");
+    auto* tripod = child<QCheckBox>(options, "tripod_check");
+    for (QComboBox* choice : {optzoom, crop})
+        EXPECT_FALSE(choice->isEditable()) << "no text of the user's own";
+    ASSERT_EQ(optzoom->count(), 3);
+    EXPECT_EQ(optzoom->itemText(0), QStringLiteral("Off"));
+    EXPECT_EQ(optzoom->itemText(1), QStringLiteral("Static"));
+    EXPECT_EQ(optzoom->itemText(2), QStringLiteral("Adaptive"));
+    ASSERT_EQ(crop->count(), 2);
+    EXPECT_EQ(crop->itemText(0), QStringLiteral("Keep the last image"));
+    EXPECT_EQ(crop->itemText(1), QStringLiteral("Black"));
+
+    struct Case
+    {
+        int optzoom_index, crop_index;
+        bool tripod_checked;
+        AutoZoom optzoom;
+        Borders borders;
+    };
+    const Case cases[] = {
+        {0, 1, true, AutoZoom::off, Borders::black},
+        {1, 0, false, AutoZoom::fixed, Borders::keep},
+        {2, 1, false, AutoZoom::adaptive, Borders::black},
+    };
+    for (const auto& c : cases) {
+        optzoom->setCurrentIndex(c.optzoom_index);
+        crop->setCurrentIndex(c.crop_index);
+        tripod->setChecked(c.tripod_checked);
+        const Parameters p = options.parameters();
+        EXPECT_EQ(p.optzoom, c.optzoom) << c.optzoom_index;
+        EXPECT_EQ(p.crop, c.borders) << c.crop_index;
+        EXPECT_EQ(p.tripod, c.tripod_checked);
+        options.set_parameters({});
+        EXPECT_EQ(optzoom->currentIndex(), 1) << "Static is the default";
+        options.set_parameters(p);
+        EXPECT_EQ(optzoom->currentIndex(), c.optzoom_index) << "shown again";
+        EXPECT_EQ(crop->currentIndex(), c.crop_index);
+        EXPECT_EQ(tripod->isChecked(), c.tripod_checked);
+    }
+    // A key on a list moves within its items and never past them.
+    show_borders_page();
+    optzoom->setFocus();
+    optzoom->setCurrentIndex(2);
+    QTest::keyClick(optzoom, Qt::Key_Down);
+    EXPECT_EQ(options.parameters().optzoom, AutoZoom::adaptive);
+}
+
+TEST_F(OptionsWindow, DefaultActsOnBothPages)
+{
+    Parameters changed;
+    changed.shakiness = "9";
+    changed.zoom = "-40";
+    changed.optzoom = AutoZoom::off;
+    changed.crop = Borders::black;
+    changed.tripod = true;
+    for (bool on_borders : {false, true}) {
+        options.set_parameters(changed);
+        if (on_borders)
+            show_borders_page();
+        QTest::mouseClick(child<QPushButton>(options, "default_button"), Qt::LeftButton);
+        const Parameters p = options.parameters();
+        EXPECT_EQ(p.shakiness, "5") << on_borders;
+        EXPECT_EQ(p.zoom, "0") << on_borders;
+        EXPECT_EQ(p.optzoom, AutoZoom::fixed) << on_borders;
+        EXPECT_EQ(p.crop, Borders::keep) << on_borders;
+        EXPECT_FALSE(p.tripod) << on_borders;
+        EXPECT_TRUE(fake.dialogs.messages.empty()) << on_borders;
+    }
+}
+
+TEST_F(OptionsWindow, ARefusedZoomKeepsOkAndDefaultFromActing)
+{
+    show_borders_page();
+    put("zoom", "150");
+    edit("zoom")->setFocus();
+    QTest::mouseClick(child<QPushButton>(options, "default_button"), Qt::LeftButton);
+    EXPECT_EQ(fake.dialogs.message_texts(),
+              std::vector<std::string>{"Zoom accepts an integer in the range -100 to 100 !"});
+    EXPECT_EQ(text_of("zoom"), "150");
+    fake.dialogs.messages.clear();
+    QTest::mouseClick(child<QPushButton>(options, "ok_button"), Qt::LeftButton);
+    EXPECT_EQ(fake.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(options.isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), edit("zoom"));
+}
+
+TEST_F(OptionsWindow, TabOnTheBordersPageGoesZoomAutomaticZoomBordersTripod)
+{
+    show_borders_page();
+    edit("zoom")->setFocus();
+    const std::vector<QWidget*> order = {
+        child<QComboBox>(options, "optzoom_choice"), child<QComboBox>(options, "crop_choice"),
+        child<QCheckBox>(options, "tripod_check"), child<QPushButton>(options, "ok_button")};
+    for (QWidget* expected : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), expected) << expected->objectName().toStdString();
+    }
+    EXPECT_TRUE(fake.dialogs.messages.empty());
 }
 
 } // namespace

@@ -75,7 +75,7 @@ std::string ffprobe_path()
 bool make_shaky_clip(const fs::path& file, const ClipSpec& shape, std::string* log)
 {
     // The texture is larger than the frame by a margin the jitter never leaves.
-    const int margin = 2 * shape.jitter + 8;
+    const int margin = 2 * shape.jitter + shape.sway + 8;
     const int tw = shape.width + 2 * margin;
     const int th = shape.height + 2 * margin;
     const int frames = shape.fps * shape.seconds;
@@ -85,8 +85,8 @@ bool make_shaky_clip(const fs::path& file, const ClipSpec& shape, std::string* l
         QStringLiteral("life=s=%1x%2:rate=%3:ratio=0.5:seed=7:mold=0:life_color=white:"
                        "death_color=black,trim=end_frame=1,scale=%4x%5:flags=bicubic,"
                        "format=rgb24,loop=loop=-1:size=1,trim=end_frame=%6,setpts=N/(%3*TB),"
-                       "crop=%7:%8:x='%9+%10*sin(n*1.7)+%11*sin(n*2.9)'"
-                       ":y='%9+%10*sin(n*2.3)+%11*sin(n*3.7)',format=yuv420p")
+                       "crop=%7:%8:x='%9+%10*sin(n*1.7)+%11*sin(n*2.9)+%12*sin(PI*n/%6)'"
+                       ":y='%9+%10*sin(n*2.3)+%11*sin(n*3.7)+%12*sin(PI*n/%6)',format=yuv420p")
             .arg(std::max(8, tw / 6))
             .arg(std::max(8, th / 6))
             .arg(shape.fps)
@@ -97,7 +97,8 @@ bool make_shaky_clip(const fs::path& file, const ClipSpec& shape, std::string* l
             .arg(shape.height)
             .arg(margin)
             .arg(a)
-            .arg(b);
+            .arg(b)
+            .arg(shape.sway);
     const QString audio = QStringLiteral("sine=frequency=440:duration=%1").arg(shape.seconds);
     // libx264 refuses odd 4:2:0 sizes; MPEG-4 part 2 takes them.
     const bool even = shape.width % 2 == 0 && shape.height % 2 == 0;
@@ -175,35 +176,75 @@ Frames read_frames(const fs::path& file, int width, int height)
     return f;
 }
 
+namespace {
+
+// The whole-frame shift from frame a to frame b, by block matching the centre.
+double shift_between(const Frames& frames, const std::vector<unsigned char>& a,
+                     const std::vector<unsigned char>& b)
+{
+    const Region c = centre(frames, search_range);
+    const int w = frames.width;
+    long long best = std::numeric_limits<long long>::max();
+    int best_dx = 0, best_dy = 0;
+    for (int dy = -search_range; dy <= search_range; ++dy)
+        for (int dx = -search_range; dx <= search_range; ++dx) {
+            long long sad = 0;
+            for (int y = c.y0; y < c.y1; y += 4)
+                for (int x = c.x0; x < c.x1; x += 4)
+                    sad += std::abs(a[y * w + x] - b[(y + dy) * w + x + dx]);
+            // Ties go to the smaller shift, so a still frame shows none.
+            if (sad < best ||
+                (sad == best && dx * dx + dy * dy < best_dx * best_dx + best_dy * best_dy)) {
+                best = sad;
+                best_dx = dx;
+                best_dy = dy;
+            }
+        }
+    return std::hypot(best_dx, best_dy);
+}
+
+} // namespace
+
 double mean_global_motion(const Frames& frames)
 {
     if (frames.luma.size() < 2)
         return 0;
-    const Region c = centre(frames, search_range);
-    const int w = frames.width;
     double total = 0;
-    for (std::size_t i = 1; i < frames.luma.size(); ++i) {
-        const auto& a = frames.luma[i - 1];
-        const auto& b = frames.luma[i];
-        long long best = std::numeric_limits<long long>::max();
-        int best_dx = 0, best_dy = 0;
-        for (int dy = -search_range; dy <= search_range; ++dy)
-            for (int dx = -search_range; dx <= search_range; ++dx) {
-                long long sad = 0;
-                for (int y = c.y0; y < c.y1; y += 4)
-                    for (int x = c.x0; x < c.x1; x += 4)
-                        sad += std::abs(a[y * w + x] - b[(y + dy) * w + x + dx]);
-                // Ties go to the smaller shift, so a still frame shows none.
-                if (sad < best ||
-                    (sad == best && dx * dx + dy * dy < best_dx * best_dx + best_dy * best_dy)) {
-                    best = sad;
-                    best_dx = dx;
-                    best_dy = dy;
-                }
-            }
-        total += std::hypot(best_dx, best_dy);
-    }
+    for (std::size_t i = 1; i < frames.luma.size(); ++i)
+        total += shift_between(frames, frames.luma[i - 1], frames.luma[i]);
     return total / static_cast<double>(frames.luma.size() - 1);
+}
+
+double mean_offset_from_first(const Frames& frames)
+{
+    if (frames.luma.size() < 2)
+        return 0;
+    double total = 0;
+    for (std::size_t i = 1; i < frames.luma.size(); ++i)
+        total += shift_between(frames, frames.luma[0], frames.luma[i]);
+    return total / static_cast<double>(frames.luma.size() - 1);
+}
+
+int frames_with_black_edge(const Frames& frames)
+{
+    // Dark enough for black after encoding and sharpening; the texture's own
+    // dark cells never fill a whole line.
+    constexpr int dark = 32;
+    const int w = frames.width;
+    const int h = frames.height;
+    int count = 0;
+    for (const auto& luma : frames.luma) {
+        auto dark_line = [&](int start, int step, int n) {
+            for (int i = 0; i < n; ++i)
+                if (luma[static_cast<std::size_t>(start + i * step)] > dark)
+                    return false;
+            return true;
+        };
+        if (dark_line(0, 1, w) || dark_line((h - 1) * w, 1, w) || dark_line(0, w, h) ||
+            dark_line(w - 1, w, h))
+            ++count;
+    }
+    return count;
 }
 
 double mean_frame_difference(const Frames& frames)

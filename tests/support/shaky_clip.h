@@ -2,7 +2,8 @@
 // Small shaky test clips made with the real converter, and measures of how
 // shaky a video is, computed from its decoded frames. The clip is a still
 // random texture seen through a window that jumps by a known jitter every
-// frame, with a tone as its audio track.
+// frame, and may sway slowly as a hand-held camera drifts, with a tone as
+// its audio track.
 
 #include <filesystem>
 #include <string>
@@ -17,6 +18,7 @@ struct ClipSpec
     int fps = 25;
     int seconds = 3;
     int jitter = 6; // pixels; the window moves by up to 1.5 times this from its rest
+    int sway = 0;   // pixels; a slow drift away from the first view and back, once a clip
 };
 
 // Writes the clip (4:2:0; odd sizes kept as they are). False, with the
@@ -51,6 +53,14 @@ Frames read_frames(const std::filesystem::path& file, int width, int height);
 // Mean length, in pixels, of the whole-frame shift between consecutive
 // frames, found by block matching the frame's centre.
 double mean_global_motion(const Frames& frames);
+
+// Mean length, in pixels, of each frame's shift from the first frame: how
+// far the view wanders from where the clip began.
+double mean_offset_from_first(const Frames& frames);
+
+// How many frames have a whole outermost row or column that is black, as a
+// border the correction uncovered and filled with black.
+int frames_with_black_edge(const Frames& frames);
 
 // Mean absolute luma difference between consecutive frames, over the centre.
 double mean_frame_difference(const Frames& frames);

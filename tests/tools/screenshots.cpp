@@ -1,5 +1,5 @@
 // Takes the README's screenshots from the real windows: the main window
-// with a loaded preview, the options window, and the progress window while
+// with a loaded preview, both pages of the options window, and the progress window while
 // a job runs. Run it through scripts/screenshots.sh (under Xvfb).
 // Usage: calm_screenshots <sample clip> <output folder>
 
@@ -12,6 +12,7 @@
 #include "settings/options_dialog.h"
 
 #include <QApplication>
+#include <QTabWidget>
 #include <QTimer>
 #include <cstdio>
 #include <filesystem>
@@ -74,6 +75,11 @@ int main(int argc, char** argv)
     program->options->show();
     settle(300);
     ok = save(program->options.get(), out / "options-window.png") && ok;
+    auto* pages = child<QTabWidget>(*program->options, "pages");
+    pages->setCurrentWidget(child<QWidget>(*program->options, "borders_page"));
+    settle(300);
+    ok = save(program->options.get(), out / "options-borders.png") && ok;
+    pages->setCurrentIndex(0);
     program->options->hide();
 
     // The progress window is grabbed once the gauge has moved well into the job.
@@ -82,7 +88,7 @@ int main(int argc, char** argv)
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         calm::ProgressDialog& p = *program->progress;
-        if (!grabbed && p.isVisible() && child<Gauge>(p, "gauge")->progress() >= 30) {
+        if (!grabbed && p.isVisible() && child<calm::Gauge>(p, "gauge")->progress() >= 30) {
             grabbed = true;
             save(&p, out / "progress-window.png");
         }
