@@ -216,6 +216,34 @@ TEST_F(MainWindowTest, PreviewFailuresAreReportedAndTheWindowComesBack)
     EXPECT_TRUE(w->isEnabled());
 }
 
+TEST_F(MainWindowTest, ATurnedTrackIsPreviewedInItsShownShape)
+{
+    const struct
+    {
+        const char* shows;
+        const char* rotation;
+        const char* size;
+    } cases[] = {
+        {"a quarter turn", "-90.00", "429x763"},
+        {"the other way", "90.00", "429x763"},
+        {"upside down keeps the shape", "180.00", "429x241"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shows);
+        fake.script("on -ss\nbmp\nexit 0\non *\nout   Duration: 00:00:10.00, start: 0.0, "
+                    "bitrate: 900 kb/s\\n  Stream #0:0(und): Video: h264, yuv420p, 1920x1080, "
+                    "25 fps\\n    Side data:\\n      displaymatrix: rotation of " +
+                    std::string(c.rotation) + " degrees\\n\nexit 1\n");
+        fake.clear_log();
+        open("/v/phone.mp4");
+        const auto grabs = runs_with("-ss");
+        ASSERT_EQ(grabs.size(), 1u);
+        EXPECT_EQ(grabs[0].argv[9], c.size);
+        EXPECT_EQ(w->media().width, "1920");
+        EXPECT_EQ(w->media().height, "1080");
+    }
+}
+
 TEST_F(MainWindowTest, AConverterThatNeverAnswersIsEndedAndReported)
 {
     // The limit is shortened so the test does not wait the real 20 s.
