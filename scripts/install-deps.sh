@@ -2,7 +2,7 @@
 # Installs what the build, the tests and the program need; quick when all is present.
 set -euo pipefail
 packages=(g++ cmake ninja-build make qt6-base-dev libgl-dev libgtest-dev libgmock-dev
-          ffmpeg xvfb xauth fonts-dejavu-core locales desktop-file-utils)
+          ffmpeg xvfb xauth x11-utils fonts-dejavu-core locales desktop-file-utils)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -47,6 +47,21 @@ make transport.ts $(video 320x240) $(tone) -c:v libx264 -preset ultrafast -pix_f
     -c:a mp2 -shortest
 # AVI: codec tags "FMP4 / 0x34504D46" and "[1][0][0][0] / 0x0001".
 make tagged.avi $(video 320x240) $(tone) -c:v mpeg4 -c:a pcm_s16le -shortest
+# Raw packed RGB, as vid.stab cannot take it.
+make packed.mov $(video 320x240) -c:v rawvideo -pix_fmt rgb24
+# A cover picture larger than the video, as a second video stream.
+make cover.mp4 $(video 320x180) -f lavfi -i "testsrc=size=1000x1000:duration=0.04" -map 0 -map 1 \
+    -c:v:0 libx264 -preset ultrafast -pix_fmt:v:0 yuv420p -c:v:1 png -disposition:v:1 attached_pic
+# Sound with a cover picture and no video.
+make song.mp3 $(tone) -f lavfi -i "testsrc=size=200x200:duration=0.04" -map 0 -map 1 \
+    -c:a libmp3lame -c:v mjpeg -disposition:v attached_pic
+# A phone's portrait clip: landscape frames, the track turned a quarter. The
+# converter cannot write the turn, so the matrix 48 bytes into the track
+# header (the first "tkhd" box, moov being first) is set by hand.
+make turned.mp4 $(video 320x180) -c:v libx264 -preset ultrafast -pix_fmt yuv420p -movflags +faststart
+tkhd=$(grep -obUa tkhd "$work/turned.mp4" | head -1 | cut -d: -f1)
+printf '\x00\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\xff\xff\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x40\x00\x00\x00' |
+    dd of="$work/turned.mp4" bs=1 seek=$((tkhd - 4 + 48)) conv=notrunc status=none
 # Something ffmpeg cannot open, and a file that is not there.
 printf 'not a video\n' >"$work/not_media.mp4"
 
@@ -59,7 +74,7 @@ describe() {
 }
 
 for f in h264_aac.mp4 matroska.mkv program.mpg audio_only.m4a portrait.mp4 two_video.mp4 \
-    transport.ts tagged.avi not_media.mp4; do
+    transport.ts tagged.avi packed.mov cover.mp4 song.mp3 turned.mp4 not_media.mp4; do
     describe "$f" "${f%.*}"
 done
 describe missing.mp4 missing

@@ -1,6 +1,7 @@
 #include "main_window.h"
 
 #include "about/about_dialog.h"
+#include "converter/runner.h"
 #include "job/fix.h"
 #include "job/progress_dialog.h"
 #include "media/numbers.h"
@@ -32,21 +33,29 @@
 namespace calm {
 
 // Disables the main window with a cursor for as long as a converter runs
-// from it, and restores both on every way out.
+// from it, and restores both on every way out. Disabling takes the focus
+// from the control that had it (the slider, mid-scrub); it gets it back, so
+// Home, End and the arrows go on working.
 class BusyWindow
 {
   public:
     BusyWindow(MainWindow& w, Qt::CursorShape cursor) : w_(w)
     {
-        ++w_.busy_;
+        if (w_.busy_++ == 0)
+            w_.focus_before_busy_ = w_.focusWidget();
         w_.setCursor(cursor);
         w_.setEnabled(false);
     }
     ~BusyWindow()
     {
-        --w_.busy_;
         w_.unsetCursor();
         w_.setEnabled(true);
+        if (--w_.busy_ == 0 && w_.focus_before_busy_) {
+            QWidget* focus = w_.focus_before_busy_;
+            w_.focus_before_busy_ = nullptr;
+            if (!w_.focusWidget() && focus->isEnabled() && focus->isVisible())
+                focus->setFocus(Qt::OtherFocusReason);
+        }
     }
     BusyWindow(const BusyWindow&) = delete;
     BusyWindow& operator=(const BusyWindow&) = delete;
@@ -235,7 +244,9 @@ void MainWindow::load_video_file(const std::string& path)
     BusyWindow busy(*this, Qt::BusyCursor);
     media_.clear();
     std::string code;
-    if (!probe_media(code, path, media_, env_) && !probe_media(code, path, media_, env_)) {
+    // A probe that ran out of time would only wait as long again.
+    if (!probe_media(code, path, media_, env_) &&
+        (is_no_answer(code) || !probe_media(code, path, media_, env_))) {
         env_.dialogs->message(this, "File load error! " + code, "", Icon::error);
         return;
     }

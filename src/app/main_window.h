@@ -9,6 +9,7 @@
 #include "settings/parameters.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -100,6 +101,7 @@ class MainWindow final : public QMainWindow
     ProgressDialog* progress_ = nullptr;
     bool shown_once_ = false;
     int busy_ = 0;
+    QPointer<QWidget> focus_before_busy_; // given back when the window is enabled again
 };
 
 } // namespace calm

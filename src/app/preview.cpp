@@ -3,6 +3,7 @@
 #include "converter/runner.h"
 #include "job/pass_output.h"
 #include "media/numbers.h"
+#include "media/probe_parse.h"
 #include "platform/image_view.h"
 
 #include <cerrno>
@@ -22,6 +23,7 @@ class PreviewUse final : public ConverterUse
 {
   public:
     int digit() const override { return 2; }
+    bool time_limited() const override { return true; }
     Verdict chunk(std::string_view chunk, std::string&) override
     {
         output_.take(chunk);
@@ -84,7 +86,10 @@ bool grab_preview(std::string& code, const std::string& video, const std::string
 {
     // In device pixels, so a high-density screen gets a sharp frame.
     const int width = static_cast<int>(std::lround(view.width() * view.devicePixelRatioF()));
-    const long long height = preview_height(info.width, info.height, width);
+    // The converter turns a frame stored sideways upright as it decodes.
+    const bool turned = quarter_turned(info.rotation);
+    const long long height = turned ? preview_height(info.height, info.width, width)
+                                    : preview_height(info.width, info.height, width);
     const std::string frame = preview_file(env);
 
     std::error_code ec;

@@ -46,8 +46,9 @@ std::unique_ptr<Program> start(Environment& env)
                              Icon::none);
         return nullptr;
     }
+    // No display name: the X11 platform would append it to every caption
+    // ("Options — Calmora"). A window with an empty caption shows this name.
     QApplication::setApplicationName(QString::fromLatin1(application_title));
-    QApplication::setApplicationDisplayName(QString::fromLatin1(application_title));
     return std::make_unique<Program>(env);
 }
 

@@ -1,12 +1,34 @@
 #include "runner.h"
 
 #include <array>
+#include <chrono>
 
 namespace calm {
 
 std::string step_code(int use_digit, Step step)
 {
     return "0" + std::to_string(use_digit) + std::to_string(static_cast<int>(step));
+}
+
+namespace {
+constexpr std::string_view no_answer = "the converter gave no answer within ";
+}
+
+std::string no_answer_reason(int limit_ms)
+{
+    // Written out by hand: the user's locale must not turn "0.5" into "0,5".
+    std::string seconds = std::to_string(limit_ms / 1000);
+    if (const int rest = limit_ms % 1000; rest != 0) {
+        std::string fraction = std::to_string(1000 + rest).substr(1);
+        fraction.erase(fraction.find_last_not_of('0') + 1);
+        seconds += "." + fraction;
+    }
+    return std::string(no_answer) + seconds + " s";
+}
+
+bool is_no_answer(const std::string& code)
+{
+    return code.compare(0, no_answer.size(), no_answer) == 0;
 }
 
 std::string converter_path(const Environment& env)
@@ -47,6 +69,9 @@ bool run_converter(ConverterUse& use, const CommandLine& command, std::string& c
         return false;
     }
     use.started();
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + std::chrono::milliseconds(env.answer_limit_ms);
+    const bool limited = use.time_limited();
 
     // Reads what waits; answers false when a step failed or the use ended the run.
     bool finished = false;
@@ -69,6 +94,13 @@ bool run_converter(ConverterUse& use, const CommandLine& command, std::string& c
     for (;;) {
         if (cancel && *cancel) {
             child.terminate();
+            return false;
+        }
+        // A file that never ends (a named pipe, a stalled mount) must not
+        // keep the window disabled for ever.
+        if (limited && Clock::now() >= deadline) {
+            child.terminate();
+            code = no_answer_reason(env.answer_limit_ms);
             return false;
         }
         std::uint32_t waiting = 0;

@@ -31,6 +31,9 @@ class ConverterUse
     virtual int digit() const = 0;
     // A set flag ends the run at the start of the next turn (passes only).
     virtual const bool* cancel_flag() const { return nullptr; }
+    // A use that must answer within the environment's answer limit: past it
+    // the converter is ended as on Cancel and the code says so.
+    virtual bool time_limited() const { return false; }
     virtual void started() {}
     // A chunk of output as read; the use may set the code and end the run.
     virtual Verdict chunk(std::string_view, std::string& /*code*/) { return Verdict::go_on; }
@@ -42,6 +45,10 @@ inline constexpr std::uint32_t read_limit = 512;
 
 bool run_converter(ConverterUse& use, const CommandLine& command, std::string& code,
                    const Environment& env, const std::string& working_folder = {});
+
+// "the converter gave no answer within 20 s": the code of a run that ran out of time.
+std::string no_answer_reason(int limit_ms);
+bool is_no_answer(const std::string& code);
 
 // <system folder>/calm/client.exe
 std::string converter_path(const Environment& env);

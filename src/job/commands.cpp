@@ -4,6 +4,10 @@
 #include "media/numbers.h"
 #include "media/video_extensions.h"
 
+#include <algorithm>
+#include <array>
+#include <string_view>
+
 namespace calm {
 
 namespace {
@@ -14,9 +18,12 @@ bool odd(const std::string& size)
     return n && *n % 2 != 0;
 }
 
-std::string crop_for(const MediaInfo& media)
+// What stands in front of the vid.stab filter, the same in both passes so
+// that both see identical frames.
+std::string prefix_for(const MediaInfo& media)
 {
-    return needs_even_crop(media) ? even_crop : "";
+    return std::string(needs_even_crop(media) ? even_crop : "") +
+           (needs_planar_frames(media) ? planar_frames : "");
 }
 
 std::string analysis_tripod(const Parameters& parameters)
@@ -51,10 +58,20 @@ bool needs_even_crop(const MediaInfo& media)
 
 std::string analysis_filters(const MediaInfo& media, const Parameters& parameters)
 {
-    return crop_for(media) + "vidstabdetect=shakiness=" + parameters.shakiness +
+    return prefix_for(media) + "vidstabdetect=shakiness=" + parameters.shakiness +
            ":accuracy=" + parameters.accuracy + ":stepsize=" + parameters.stepsize +
            ":mincontrast=" + parameters.mincontrast + analysis_tripod(parameters) +
            ":result=calm.trf";
+}
+
+bool needs_planar_frames(const MediaInfo& media)
+{
+    static constexpr std::array<std::string_view, 11> planar = {
+        "yuv420p",  "yuv422p",  "yuv444p",  "yuv410p",  "yuv411p", "yuv440p",
+        "yuvj420p", "yuvj422p", "yuvj444p", "yuva420p", "gray",
+    };
+    return !media.pixel_format.empty() &&
+           std::find(planar.begin(), planar.end(), media.pixel_format) == planar.end();
 }
 
 CommandLine analysis_command(const std::string& program, const MediaInfo& media,
@@ -88,7 +105,7 @@ CommandLine transform_command(const std::string& program, const MediaInfo& media
     const bool same_type =
         ascii_upper(extension_of(output)) == ascii_upper(extension_of(media.filename));
     const std::string filters =
-        crop_for(media) + "vidstabtransform=input=calm.trf:smoothing=" + parameters.smoothing +
+        prefix_for(media) + "vidstabtransform=input=calm.trf:smoothing=" + parameters.smoothing +
         transform_extras(parameters) + ",unsharp=5:5:1.0:5:5:0.0 ";
     CommandLine line(program);
     line.text(" -i ").file(media.filename);

@@ -31,6 +31,13 @@ inline constexpr const char* even_crop = "crop=trunc(iw/2)*2:trunc(ih/2)*2,";
 // text is the same.
 std::string analysis_filters(const MediaInfo& media, const Parameters& parameters);
 
+// vid.stab aborts on packed pixels (rgb24, pal8, ...), which the converter
+// would hand it for such sources; a known format other than the planar ones
+// it takes is converted in both passes, after the crop.
+bool needs_planar_frames(const MediaInfo& media);
+
+inline constexpr const char* planar_frames = "format=yuv420p,";
+
 CommandLine analysis_command(const std::string& program, const MediaInfo& media,
                              const Parameters& parameters);
 

@@ -21,6 +21,12 @@ void run_fix(FixContext& fix)
                         Icon::error);
         return;
     }
+    // The converter would write a copy of the audio and call it done.
+    if (fix.media.no_video) {
+        dialogs.message(fix.owner, "The file has no video stream to stabilize.\r" + source, "Error",
+                        Icon::error);
+        return;
+    }
     prepare_save_dialog(fix.save_dialog, source);
     if (!dialogs.save_file(fix.owner, fix.save_dialog))
         return;

@@ -78,6 +78,31 @@ std::string failure_text(std::string_view text)
     return {};
 }
 
+std::string without_names(std::string text, const std::vector<std::string>& names)
+{
+    for (const auto& name : names) {
+        if (name.empty())
+            continue;
+        for (auto at = text.find(name); at != std::string::npos; at = text.find(name, at))
+            text.erase(at, name.size());
+        // The longest head of the name that ends the text, and the longest
+        // tail that starts it: the rest of the name is in the other read.
+        for (std::size_t n = std::min(name.size() - 1, text.size()); n > 0; --n) {
+            if (text.compare(text.size() - n, n, name, 0, n) == 0) {
+                text.erase(text.size() - n);
+                break;
+            }
+        }
+        for (std::size_t n = std::min(name.size() - 1, text.size()); n > 0; --n) {
+            if (text.compare(0, n, name, name.size() - n, n) == 0) {
+                text.erase(0, n);
+                break;
+            }
+        }
+    }
+    return text;
+}
+
 std::optional<std::string> progress_time(std::string_view chunk)
 {
     const auto time = chunk.find("time=");
@@ -124,7 +149,7 @@ std::optional<ProgressStep> progress_step(std::string_view time_text, double dur
 PassOutput::Taken PassOutput::take(std::string_view chunk)
 {
     Taken taken;
-    taken.failure = failure_text(previous_ + std::string(chunk));
+    taken.failure = failure_text(without_names(previous_ + std::string(chunk), names_));
     if (taken.failure.empty()) {
         if (const auto time = progress_time(chunk))
             taken.progress = progress_step(*time, duration_, pass_);

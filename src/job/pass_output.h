@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace calm {
 
@@ -20,6 +21,11 @@ enum class Pass { analysis, transform };
 // glibc's "Assertion `...' failed."), else "No such file" when it holds
 // that, else empty.
 std::string failure_text(std::string_view text);
+
+// The text without the file names the converter echoes ("Input #0, mov,mp4,
+// from '/v/No such file.mp4':"), so no name can hold a failure text. A name
+// cut off by the start or the end of the text goes as well.
+std::string without_names(std::string text, const std::vector<std::string>& names);
 
 // The time text of a progress line: what stands between "time=" and the
 // blank before "bitrate=". Nothing when this chunk alone does not hold
@@ -40,7 +46,10 @@ std::optional<ProgressStep> progress_step(std::string_view time_text, double dur
 class PassOutput
 {
   public:
-    PassOutput(Pass pass, double duration) : pass_(pass), duration_(duration) {}
+    PassOutput(Pass pass, double duration, std::vector<std::string> names = {})
+        : pass_(pass), duration_(duration), names_(std::move(names))
+    {
+    }
 
     struct Taken
     {
@@ -48,7 +57,7 @@ class PassOutput
         std::optional<ProgressStep> progress;
     };
     // The failure texts are searched in the previous chunk joined with this
-    // one, so a text split between two reads is found.
+    // one, so a text split between two reads is found, outside the names.
     Taken take(std::string_view chunk);
 
     // What a converter that ended with a status other than 0 said last.
@@ -60,6 +69,7 @@ class PassOutput
 
     Pass pass_;
     double duration_;
+    std::vector<std::string> names_; // the files the converter was given
     std::string previous_;
     std::string partial_;     // the line being printed
     std::string last_reason_; // last line that says something of its own

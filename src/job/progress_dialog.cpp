@@ -29,15 +29,15 @@ class PassUse final : public ConverterUse
 {
   public:
     PassUse(Pass pass, double duration, const bool& cancel,
-            std::function<void(const ProgressStep&)> show)
+            std::function<void(const ProgressStep&)> show, std::vector<std::string> names)
         : pass_(pass), duration_(duration), cancel_(cancel), show_(std::move(show)),
-          output_(pass, duration)
+          names_(std::move(names)), output_(pass, duration, names_)
     {
     }
 
     int digit() const override { return pass_ == Pass::analysis ? 3 : 4; }
     const bool* cancel_flag() const override { return &cancel_; }
-    void started() override { output_ = PassOutput(pass_, duration_); }
+    void started() override { output_ = PassOutput(pass_, duration_, names_); }
 
     Verdict chunk(std::string_view chunk, std::string& code) override
     {
@@ -70,6 +70,7 @@ class PassUse final : public ConverterUse
     double duration_;
     const bool& cancel_;
     std::function<void(const ProgressStep&)> show_;
+    std::vector<std::string> names_; // echoed by the converter, never a failure text
     PassOutput output_;
     bool progressed_ = false;
 };
@@ -172,7 +173,8 @@ bool ProgressDialog::stabilize(std::string& code)
     const std::string folder = folder_of(inputs_.target.file_name);
     const auto show = [this](const ProgressStep& step) { show_step(step); };
 
-    PassUse analysis(Pass::analysis, duration, cancel, show);
+    const std::string& source = inputs_.media.filename;
+    PassUse analysis(Pass::analysis, duration, cancel, show, {source});
     if (!run_converter(analysis, analysis_command(program, inputs_.media, inputs_.parameters()),
                        code, env_, folder) ||
         cancel)
@@ -183,7 +185,7 @@ bool ProgressDialog::stabilize(std::string& code)
     TemporaryOutput output(inputs_.target.file_name);
     if (!output.create(code))
         return false;
-    PassUse transform(Pass::transform, duration, cancel, show);
+    PassUse transform(Pass::transform, duration, cancel, show, {source, output.path()});
     if (!run_converter(
             transform,
             transform_command(program, inputs_.media, output.path(), inputs_.parameters()), code,

@@ -17,6 +17,7 @@ class ProbeUse final : public ConverterUse
     ProbeUse(MediaInfo& info, const std::string& path) : info_(info), path_(path) {}
 
     int digit() const override { return 1; }
+    bool time_limited() const override { return true; }
     void started() override { output_.clear(); }
     Verdict chunk(std::string_view chunk, std::string&) override
     {

@@ -20,6 +20,14 @@ namespace calm {
 // them; always writes width and height (empty when no frame size was found);
 // never touches filename. Answers whether a usable duration was found, and
 // otherwise sets code to "No duration!".
+//
+// The frame size leaves attached pictures (covers, thumbnails) out. The
+// pixel format and rotation come from the first video stream that is not
+// such a picture; no_video says the description has no such stream.
 bool parse_media_description(std::string_view text, MediaInfo& info, std::string& code);
+
+// A rotation of a quarter or three quarters of a turn, either way: the frame
+// shows with its width and height swapped.
+bool quarter_turned(std::string_view rotation);
 
 } // namespace calm

@@ -12,6 +12,9 @@ namespace calm {
 
 class Dialogs;
 
+// How long a probe or a preview may take before its converter is ended.
+inline constexpr int default_answer_limit_ms = 20000;
+
 struct Environment
 {
     std::string program_folder; // with its trailing separator
@@ -20,6 +23,7 @@ struct Environment
     std::function<void()> pump;  // handles pending messages, then returns
     ProcessFactory make_process; // empty: a real child process
     int idle_wait_ms = 25;       // an idle turn waits this long for output; output wakes it at once
+    int answer_limit_ms = default_answer_limit_ms;        // for the uses that have a time limit
     std::function<void(const std::string&)> open_address; // empty: the desktop's handler
 };
 

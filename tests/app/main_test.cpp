@@ -2,12 +2,14 @@
 #include "app/preview.h"
 #include "app/program.h"
 #include "child.h"
+#include "converter/runner.h"
 #include "fake_converter.h"
 #include "platform/image_view.h"
 #include "platform/slider.h"
 #include "settings/options_dialog.h"
 #include "shaky_clip.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QTest>
@@ -213,6 +215,108 @@ TEST_F(MainWindowTest, PreviewFailuresAreReportedAndTheWindowComesBack)
     EXPECT_EQ(fake.dialogs.messages[0].text, "Preview error! 022");
     EXPECT_EQ(fake.dialogs.messages[0].icon, Icon::error);
     EXPECT_TRUE(w->isEnabled());
+}
+
+TEST_F(MainWindowTest, ATurnedTrackIsPreviewedInItsShownShape)
+{
+    const struct
+    {
+        const char* shows;
+        const char* rotation;
+        const char* size;
+    } cases[] = {
+        {"a quarter turn", "-90.00", "429x763"},
+        {"the other way", "90.00", "429x763"},
+        {"upside down keeps the shape", "180.00", "429x241"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shows);
+        fake.script("on -ss\nbmp\nexit 0\non *\nout   Duration: 00:00:10.00, start: 0.0, "
+                    "bitrate: 900 kb/s\\n  Stream #0:0(und): Video: h264, yuv420p, 1920x1080, "
+                    "25 fps\\n    Side data:\\n      displaymatrix: rotation of " +
+                    std::string(c.rotation) + " degrees\\n\nexit 1\n");
+        fake.clear_log();
+        open("/v/phone.mp4");
+        const auto grabs = runs_with("-ss");
+        ASSERT_EQ(grabs.size(), 1u);
+        EXPECT_EQ(grabs[0].argv[9], c.size);
+        EXPECT_EQ(w->media().width, "1920");
+        EXPECT_EQ(w->media().height, "1080");
+    }
+}
+
+TEST_F(MainWindowTest, AConverterThatNeverAnswersIsEndedAndReported)
+{
+    // The limit is shortened so the test does not wait the real 20 s.
+    fake.env.answer_limit_ms = 300;
+    struct Case
+    {
+        const char* shows;
+        std::string script;
+        std::string message;
+        std::size_t probes;
+    };
+    const Case cases[] = {
+        {"a probe of a file that never ends, tried once",
+         "on *\nout Input #0, from '/v/pipe.mp4':\\n\nhang\n",
+         "File load error! the converter gave no answer within 0.3 s", 1},
+        {"a preview that never ends",
+         "on -ss\nhang\non *\n" + description("00:00:10.00", "320x240") + "exit 1\n",
+         "Preview error! the converter gave no answer within 0.3 s", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shows);
+        fake.script(c.script);
+        fake.clear_log();
+        fake.dialogs.messages.clear();
+        open("/v/pipe.mp4");
+        EXPECT_EQ(fake.dialogs.message_texts(), std::vector<std::string>{c.message});
+        std::size_t probes = 0;
+        for (const auto& r : fake.runs())
+            probes += r.argv.size() == 3;
+        EXPECT_EQ(probes, c.probes);
+        EXPECT_TRUE(w->isEnabled());
+        EXPECT_FALSE(w->busy());
+        EXPECT_TRUE(test::child_processes().empty());
+    }
+    EXPECT_EQ(no_answer_reason(default_answer_limit_ms),
+              "the converter gave no answer within 20 s");
+}
+
+TEST_F(MainWindowTest, TheSliderKeepsTheFocusThroughEveryGrab)
+{
+    w->show();
+    w->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(w));
+    open("/v/a.mp4");
+    auto* slider = child<Slider>(*w, "time_slider");
+    QTest::mouseClick(slider, Qt::LeftButton, {}, slider->rect().center());
+    test::wait_until([&] { return !w->busy(); });
+    slider->setFocus(Qt::MouseFocusReason);
+    ASSERT_EQ(QApplication::focusWidget(), slider);
+    fake.clear_log();
+
+    // Each key goes where the focus is, as a user's would.
+    const struct
+    {
+        Qt::Key key;
+        int value;
+    } keys[] = {{Qt::Key_Home, 0},
+                {Qt::Key_End, 7052},
+                {Qt::Key_Left, 7040},
+                {Qt::Key_Right, 7050},
+                {Qt::Key_Home, 0}};
+    for (const auto& k : keys) {
+        QWidget* focus = QApplication::focusWidget();
+        ASSERT_NE(focus, nullptr);
+        QTest::keyClick(focus, k.key);
+        EXPECT_EQ(QApplication::focusWidget(), slider) << "after key " << k.key;
+        EXPECT_EQ(slider->value(), k.value) << "after key " << k.key;
+    }
+    EXPECT_EQ(runs_with("-ss").size(), 5u);
+    // The Tab order is as before.
+    EXPECT_EQ(slider->nextInFocusChain(), child<QWidget>(*w, "fix_button"));
+    w->close();
 }
 
 TEST_F(MainWindowTest, NoFrameSizeGivesTheConversionErrorThroughTheReport)

@@ -303,6 +303,44 @@ TEST(Commands, OddFrameSizesAreCroppedToEvenInBothPasses)
     }
 }
 
+TEST(Commands, PackedPixelsAreMadePlanarInFrontOfVidStabInBothPasses)
+{
+    struct Case
+    {
+        const char* shows;
+        const char* pixel_format;
+        const char* height;
+        const char* prefix; // in front of both vid.stab filters
+    };
+    const std::string crop = "crop=trunc(iw/2)*2:trunc(ih/2)*2,";
+    const std::string planar = "format=yuv420p,";
+    const Case cases[] = {
+        {"format unknown: today's line", "", "240", ""},
+        {"planar 4:2:0", "yuv420p", "240", ""},
+        {"planar full range", "yuvj422p", "240", ""},
+        {"planar with alpha", "yuva420p", "240", ""},
+        {"grey", "gray", "240", ""},
+        {"packed rgb", "rgb24", "240", "format=yuv420p,"},
+        {"packed bgr", "bgr24", "240", "format=yuv420p,"},
+        {"palette", "pal8", "240", "format=yuv420p,"},
+        {"ten bits", "yuv420p10le", "240", "format=yuv420p,"},
+        {"semi-planar", "nv12", "240", "format=yuv420p,"},
+        {"after the crop", "rgba", "241", "crop=trunc(iw/2)*2:trunc(ih/2)*2,format=yuv420p,"},
+        {"crop alone", "yuv444p", "241", "crop=trunc(iw/2)*2:trunc(ih/2)*2,"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shows);
+        auto f = info("/v/a.mp4", "", "", "320", c.height);
+        f.pixel_format = c.pixel_format;
+        const std::string prefix = c.prefix;
+        EXPECT_EQ(analysis_command(prog, f, Parameters{}).windows_form(),
+                  prog + " -i \"/v/a.mp4\" -y -vf " + prefix + detect + " -f null -");
+        EXPECT_EQ(transform_command(prog, f, "/o/b.mp4", Parameters{}).windows_form(),
+                  prog + " -i \"/v/a.mp4\" -c:a copy  -q:v 0 -y -vf " + prefix + transform +
+                      " \"/o/b.mp4\"");
+    }
+}
+
 TEST(SameFile, KnowsTheSourceByAnyOfItsNames)
 {
     test::FakeConverter folder(false);
@@ -469,6 +507,44 @@ TEST(PassOutput, FindsFailureTextsAlsoSplitBetweenTwoReads)
         for (const auto& chunk : c.chunks)
             failure = out.take(chunk).failure;
         EXPECT_EQ(failure, c.failure) << c.shows;
+    }
+}
+
+TEST(PassOutput, FailureTextsInTheConvertersFileNamesDoNotCount)
+{
+    const std::string source = "/v/No such file.mp4";
+    const std::string output = "/Assertion failed!/.calm-1234abcd.mp4";
+    struct Case
+    {
+        const char* shows;
+        std::vector<std::string> chunks;
+        std::string failure; // after the last chunk
+    };
+    const Case cases[] = {
+        {"the input's name", {"Input #0, mov,mp4, from '" + source + "':\n"}, ""},
+        {"the output's name", {"Output #0, mp4, to '" + output + "':\n"}, ""},
+        {"a name split between reads",
+         {"Input #0, mov,mp4, from '/v/No such fi", "le.mp4':\n  Duration: 00:00:02.00\n"},
+         ""},
+        {"a read ending inside the name", {"from '/v/No such file"}, ""},
+        {"a read starting inside the name",
+         {"Input #0, mov,mp4, from '/v/", "No such file.mp4':\n", "  Duration: 00:00:02.00\n"},
+         ""},
+        {"a real failure after the name",
+         {source + ": No such file or directory\n"},
+         "No such file"},
+        {"a real assertion beside the names",
+         {"to '" + output + "':\n",
+          "ffmpeg: frameinfo.c:38: vsFrameInfoInit: Assertion `fi->planes==1' failed.\n"},
+         "Assertion failed!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shows);
+        PassOutput out(Pass::transform, 10, {source, output});
+        std::string failure;
+        for (const auto& chunk : c.chunks)
+            failure = out.take(chunk).failure;
+        EXPECT_EQ(failure, c.failure);
     }
 }
 

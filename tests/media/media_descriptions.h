@@ -41,6 +41,14 @@ inline const std::vector<Described>& described_fixtures()
         // Tags "0x001B", stream ids "[0x100]"; neither is a frame size.
         {"transport", true, "00:00:02.01", "607", untouched, "384", "320", "240"},
         {"tagged", true, "00:00:02.00", "1156", "341", "768", "320", "240"},
+        // Raw packed RGB.
+        {"packed", true, "00:00:02.00", "46083", "46080", untouched, "320", "240"},
+        // A 1000x1000 cover picture as a second video stream is no frame size.
+        {"cover", true, "00:00:02.00", "271", "140", untouched, "320", "180"},
+        // Sound whose only picture is its cover.
+        {"song", true, "00:00:02.04", "106", untouched, "64", "", ""},
+        // The stored size stays as read; the turn is kept beside it.
+        {"turned", true, "00:00:02.00", "144", "140", untouched, "320", "180"},
         {"not_media", false, untouched, untouched, untouched, untouched, "", ""},
         {"missing", false, untouched, untouched, untouched, untouched, "", ""},
     };

@@ -24,6 +24,98 @@ TEST(MediaDescription, WhatRealConverterOutputGives)
     }
 }
 
+TEST(MediaDescription, PixelFormatAndTurnOfTheVideoAndWhetherThereIsOne)
+{
+    const struct
+    {
+        const char* fixture;
+        const char* pixel_format;
+        const char* rotation;
+        bool no_video;
+    } cases[] = {
+        {"h264_aac", "yuv420p", "", false},
+        {"matroska", "yuv420p", "", false},
+        {"tagged", "yuv420p", "", false},
+        {"packed", "rgb24", "", false},
+        {"two_video", "yuv420p", "", false},
+        {"cover", "yuv420p", "", false},
+        {"turned", "yuv420p", "-90.00", false},
+        {"audio_only", "", "", true},
+        {"song", "", "", true},
+        {"not_media", "", "", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        MediaInfo info = untouched_record();
+        info.pixel_format = info.rotation = untouched;
+        std::string code;
+        parse_media_description(test::fixture_text(c.fixture), info, code);
+        EXPECT_EQ(info.pixel_format, c.pixel_format);
+        EXPECT_EQ(info.rotation, c.rotation);
+        EXPECT_EQ(info.no_video, c.no_video);
+    }
+}
+
+TEST(MediaDescription, TheVideoStreamsLineAsOtherConvertersAndFilesWriteIt)
+{
+    const std::string head = "  Duration: 00:00:05.00, start: 0.000000, bitrate: 700 kb/s\n";
+    const struct
+    {
+        const char* shows;
+        std::string streams;
+        const char* pixel_format;
+        const char* rotation;
+        const char* width;
+        const char* height;
+    } cases[] = {
+        {"colour details in parentheses",
+         "  Stream #0:0: Video: h264 (High), yuv420p(tv, bt709, progressive), 1920x1080, 25 fps\n",
+         "yuv420p", "", "1920", "1080"},
+        {"ten bits", "  Stream #0:0: Video: hevc (Main 10), yuv420p10le(tv), 3840x2160, 25 fps\n",
+         "yuv420p10le", "", "3840", "2160"},
+        {"a palette", "  Stream #0:0: Video: png (MPNG / 0x474E504D), pal8, 320x240, 25 fps\n",
+         "pal8", "", "320", "240"},
+        {"no format printed", "  Stream #0:0: Video: mjpeg, 640x480, 25 fps\n", "", "", "640",
+         "480"},
+        {"a cover first, the video after it",
+         "  Stream #0:0: Video: mjpeg, yuvj420p(pc), 1000x1000, 90k tbn (attached pic)\n"
+         "    Side data:\n      displaymatrix: rotation of 90.00 degrees\n"
+         "  Stream #0:1: Video: h264, yuv420p, 720x404, 25 fps\n"
+         "    Side data:\n      displaymatrix: rotation of -90.00 degrees\n",
+         "yuv420p", "-90.00", "720", "404"},
+        {"the turn of another stream is not this one's",
+         "  Stream #0:0: Video: h264, yuv420p, 720x404, 25 fps\n"
+         "  Stream #0:1: Audio: aac, 48000 Hz\n"
+         "    Side data:\n      displaymatrix: rotation of -90.00 degrees\n",
+         "yuv420p", "", "720", "404"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shows);
+        MediaInfo info;
+        std::string code;
+        EXPECT_TRUE(parse_media_description(head + c.streams, info, code));
+        EXPECT_EQ(info.pixel_format, c.pixel_format);
+        EXPECT_EQ(info.rotation, c.rotation);
+        EXPECT_EQ(info.width, c.width);
+        EXPECT_EQ(info.height, c.height);
+        EXPECT_FALSE(info.no_video);
+    }
+}
+
+TEST(MediaDescription, OnlyAQuarterTurnEitherWaySwapsTheShownSize)
+{
+    const struct
+    {
+        const char* rotation;
+        bool swapped;
+    } cases[] = {
+        {"-90.00", true},   {"90.00", true}, {"270", true}, {"-270.00", true}, {"180.00", false},
+        {"-180.00", false}, {"0.00", false}, {"", false},   {"45.00", false},  {"nonsense", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(quarter_turned(c.rotation), c.swapped) << c.rotation;
+}
+
 TEST(MediaDescription, EdgeCases)
 {
     const std::string banner = "ffmpeg version 5.1 Copyright (c) 2000-2022 the FFmpeg developers\n"
