@@ -1,7 +1,9 @@
 #pragma once
-// The settings file calmview.ini beside the program: section "options" with
-// the five parameter keys. Loaded into the options window when the main
-// window is first shown, saved from it when the main window closes.
+// The settings file calmview.ini in the user's settings folder: section
+// "options" with the five parameter keys. Loaded into the options window
+// when the main window is first shown, saved from it when the main window
+// closes. A file left beside the program by an earlier version is read
+// until the user's own exists; it is never written.
 
 #include "settings/parameters.h"
 
@@ -11,13 +13,18 @@ namespace calm {
 
 class OptionsDialog;
 
-// program_folder ends in its separator.
-std::string settings_path(const std::string& program_folder);
+// folder ends in its separator.
+std::string settings_path(const std::string& folder);
+
+// The file to read: the user's own, or while that does not exist yet and
+// one stands beside the program, that one.
+std::string settings_to_read(const std::string& config_folder, const std::string& program_folder);
 
 // Each key's value, or its default when the file, the section or the key is missing.
 Parameters read_settings(const std::string& path);
 
-// Writes the five keys in order, each value trimmed. Stops at the first key
+// Writes the five keys in order, each value trimmed, making the file's
+// folder when it is missing. Stops at the first key
 // that cannot be written with std::runtime_error "Unable to write to <path>".
 void write_settings(const Parameters& values, const std::string& path);
 
