@@ -3,6 +3,7 @@
 #include "about/about_dialog.h"
 #include "converter/runner.h"
 #include "job/fix.h"
+#include "job/job_folder.h"
 #include "job/progress_dialog.h"
 #include "media/numbers.h"
 #include "media/probe.h"
@@ -195,7 +196,7 @@ void MainWindow::showEvent(QShowEvent* event)
 void MainWindow::read_settings()
 {
     if (options_)
-        load_settings(*options_, settings_path(env_.program_folder));
+        load_settings(*options_, settings_to_read(env_.config_folder, env_.program_folder));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -208,7 +209,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
 void MainWindow::write_settings()
 {
     if (options_)
-        save_settings(*options_, settings_path(env_.program_folder));
+        save_settings(*options_, settings_path(env_.config_folder));
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
@@ -291,7 +292,13 @@ void MainWindow::show_preview()
     BusyWindow busy(*this, Qt::WaitCursor);
     const std::string seek = clock_from_seconds(static_cast<double>(time_slider_->value()) / 100);
     std::string code;
-    if (!grab_preview(code, media_.filename, seek, media_, *preview_, env_))
+    // Made at the first preview, so a runtime folder that cannot take it is
+    // told like any other failed grab.
+    const bool have_folder =
+        preview_folder_.created() ||
+        create_owned_folder(preview_folder_, env_.runtime_folder, preview_folder_prefix, code);
+    if (!have_folder || !grab_preview(code, media_.filename, seek, media_, *preview_, env_,
+                                      preview_file(preview_folder_.path())))
         env_.dialogs->message(this, "Preview error! " + code, "", Icon::error);
 }
 

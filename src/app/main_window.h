@@ -6,6 +6,7 @@
 #include "media/media_info.h"
 #include "platform/dialogs.h"
 #include "platform/environment.h"
+#include "platform/private_folder.h"
 #include "settings/parameters.h"
 
 #include <QMainWindow>
@@ -88,6 +89,7 @@ class MainWindow final : public QMainWindow
     QLabel* file_label_ = nullptr;    // the loaded file's path
     QFrame* preview_panel_ = nullptr; // holds the preview and the slider
     ImageView* preview_ = nullptr;    // the frame at the slider's time; takes drops
+    PrivateFolder preview_folder_;    // holds the frame file; gone with the window
     Slider* time_slider_ = nullptr;   // hundredths of a second
     QPushButton* fix_button_ = nullptr;
     QTimer* report_timer_ = nullptr; // the success report, once the progress window is gone

@@ -76,13 +76,14 @@ CommandLine preview_command(const std::string& converter, const std::string& vid
         .file(frame_file);
 }
 
-std::string preview_file(const Environment& env)
+std::string preview_file(const std::string& folder)
 {
-    return env.program_folder + "preview.bmp";
+    return folder + "preview.bmp";
 }
 
 bool grab_preview(std::string& code, const std::string& video, const std::string& seek,
-                  const MediaInfo& info, ImageView& view, const Environment& env)
+                  const MediaInfo& info, ImageView& view, const Environment& env,
+                  const std::string& frame)
 {
     // In device pixels, so a high-density screen gets a sharp frame.
     const int width = static_cast<int>(std::lround(view.width() * view.devicePixelRatioF()));
@@ -90,7 +91,6 @@ bool grab_preview(std::string& code, const std::string& video, const std::string
     const bool turned = quarter_turned(info.rotation);
     const long long height = turned ? preview_height(info.height, info.width, width)
                                     : preview_height(info.width, info.height, width);
-    const std::string frame = preview_file(env);
 
     std::error_code ec;
     std::filesystem::remove(frame, ec);

@@ -1,6 +1,7 @@
 #pragma once
 // The preview grab: the converter writes the frame at a time, scaled to the
-// view's width, as preview.bmp in the program's folder; the view shows it.
+// view's width, as preview.bmp in a private folder of this running copy;
+// the view shows it.
 
 #include "converter/command_line.h"
 #include "media/media_info.h"
@@ -20,7 +21,8 @@ CommandLine preview_command(const std::string& converter, const std::string& vid
                             const std::string& seek, int width, long long height,
                             const std::string& frame_file);
 
-std::string preview_file(const Environment& env);
+// folder ends in its separator.
+std::string preview_file(const std::string& folder);
 
 // False with "021".."024" when the converter could not be run, with the
 // reason when the frame file cannot be written or the converter failed
@@ -28,6 +30,7 @@ std::string preview_file(const Environment& env);
 // past the last frame) shows nothing new: the frame file is removed before
 // every grab, so an old frame is never shown as this one.
 bool grab_preview(std::string& code, const std::string& video, const std::string& seek,
-                  const MediaInfo& info, ImageView& view, const Environment& env);
+                  const MediaInfo& info, ImageView& view, const Environment& env,
+                  const std::string& frame);
 
 } // namespace calm

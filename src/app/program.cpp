@@ -2,6 +2,7 @@
 
 #include "about/about_dialog.h"
 #include "converter/check_converter.h"
+#include "job/job_folder.h"
 #include "job/progress_dialog.h"
 #include "main_window.h"
 #include "platform/dialogs.h"
@@ -37,6 +38,10 @@ std::unique_ptr<Program> start(Environment& env)
     splash.repaint();
     if (env.pump)
         env.pump();
+
+    // What a copy that was killed or crashed left behind: its job folders
+    // and the temporary outputs they name, its preview folder.
+    remove_abandoned_folders(env.runtime_folder);
 
     std::string code;
     if (!check_converter(code, env)) {

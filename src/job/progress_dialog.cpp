@@ -2,11 +2,11 @@
 
 #include "commands.h"
 #include "converter/runner.h"
+#include "job_folder.h"
 #include "media/timecode.h"
 #include "pass_output.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
-#include "platform/folders.h"
 #include "platform/fonts.h"
 #include "platform/gauge.h"
 #include "platform/text.h"
@@ -18,7 +18,6 @@
 #include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
-#include <filesystem>
 
 namespace calm {
 
@@ -99,17 +98,11 @@ ProgressDialog::ProgressDialog(Environment& env, JobInputs inputs, QWidget* pare
     start_timer_->setObjectName(QStringLiteral("start_timer"));
     start_timer_->setSingleShot(true);
     start_timer_->setInterval(2);
-    cleanup_timer_ = new QTimer(this);
-    cleanup_timer_->setObjectName(QStringLiteral("cleanup_timer"));
-    cleanup_timer_->setSingleShot(true);
-    cleanup_timer_->setInterval(1);
 
     connect(cancel_button_, &QPushButton::clicked, this,
             [this] { guarded(*env_.dialogs, [this] { cancel(); }); });
     connect(start_timer_, &QTimer::timeout, this,
             [this] { guarded(*env_.dialogs, [this] { start_job(); }); });
-    connect(cleanup_timer_, &QTimer::timeout, this,
-            [this] { guarded(*env_.dialogs, [this] { remove_transforms(); }); });
 }
 
 void ProgressDialog::showEvent(QShowEvent* event)
@@ -168,9 +161,13 @@ bool ProgressDialog::stabilize(std::string& code)
         return false;
     const double duration = seconds_from_clock(inputs_.media.duration);
     const std::string program = converter_path(env_);
-    // Both passes meet in the target's folder, where calm.trf is written,
-    // read and removed; the program's own current folder stays as it is.
-    const std::string folder = folder_of(inputs_.target.file_name);
+    // Both passes run in the job's own folder, where calm.trf is written and
+    // read; it goes with the folder on every way out, and nothing of the
+    // job's but the output ever reaches the target's folder.
+    JobFolder job;
+    if (!job.create(env_.runtime_folder, code))
+        return false;
+    const std::string& folder = job.path();
     const auto show = [this](const ProgressStep& step) { show_step(step); };
 
     const std::string& source = inputs_.media.filename;
@@ -183,7 +180,7 @@ bool ProgressDialog::stabilize(std::string& code)
     // The converter writes beside the target; the target itself is only
     // touched by the final rename.
     TemporaryOutput output(inputs_.target.file_name);
-    if (!output.create(code))
+    if (!output.create(code) || !job.record_output(output.path(), code))
         return false;
     PassUse transform(Pass::transform, duration, cancel, show, {source, output.path()});
     if (!run_converter(
@@ -210,22 +207,12 @@ void ProgressDialog::end_job(bool success, const std::string& code)
     }
     // done() rather than close(): a close would count as Cancel.
     done(QDialog::Accepted);
-    cleanup_timer_->start();
 }
 
 void ProgressDialog::show_step(const ProgressStep& step)
 {
     gauge_->set_progress(step.gauge);
     step_label_->setText(to_qstring(step.label));
-}
-
-void ProgressDialog::remove_transforms()
-{
-    cleanup_timer_->stop();
-    const std::filesystem::path trf = folder_of(inputs_.target.file_name) + "calm.trf";
-    std::error_code ec;
-    if (!std::filesystem::is_directory(trf, ec))
-        std::filesystem::remove(trf, ec); // a failed removal is ignored
 }
 
 } // namespace calm

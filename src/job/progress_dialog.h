@@ -1,8 +1,8 @@
 #pragma once
 // The progress window and the stabilization job it runs. Shown modally, it
 // starts the job 2 ms later, once it is on screen: the analysis pass writes
-// the camera motion into calm.trf in the target's folder, the transform
-// pass writes the steadied video. One gauge spans both passes; Cancel stops
+// the camera motion into calm.trf in the job's private folder, the
+// transform pass writes the steadied video. One gauge spans both passes; Cancel stops
 // the running converter. The job succeeds only when both converters ended
 // by themselves with status 0, no failure text appeared and progress was
 // seen; the finished video then replaces the target in one rename, and
@@ -53,7 +53,6 @@ class ProgressDialog final : public QDialog
   private:
     void start_job();
     void cancel();
-    void remove_transforms();
 
     void run_job();
     bool stabilize(std::string& code);
@@ -65,8 +64,7 @@ class ProgressDialog final : public QDialog
     QLabel* step_label_ = nullptr; // the pass and the converter's time
     Gauge* gauge_ = nullptr;       // both passes, 0 to 100
     QPushButton* cancel_button_ = nullptr;
-    QTimer* start_timer_ = nullptr;   // the job starts once the window is on screen
-    QTimer* cleanup_timer_ = nullptr; // calm.trf goes once the window is gone
+    QTimer* start_timer_ = nullptr; // the job starts once the window is on screen
 };
 
 } // namespace calm

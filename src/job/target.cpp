@@ -63,6 +63,24 @@ bool path_exists(const std::string& path)
     return fs::exists(fs::symlink_status(path, ec));
 }
 
+namespace {
+constexpr std::string_view temporary_tag = ".calm-";
+constexpr std::size_t temporary_digits = 8;
+} // namespace
+
+bool is_temporary_output_name(std::string_view file_name)
+{
+    if (file_name.substr(0, temporary_tag.size()) != temporary_tag)
+        return false;
+    const auto digits = file_name.substr(temporary_tag.size(), temporary_digits);
+    if (digits.size() != temporary_digits ||
+        digits.find_first_not_of("0123456789abcdef") != std::string_view::npos)
+        return false;
+    // The target's extension: nothing, or one dot and what follows it.
+    const auto ext = file_name.substr(temporary_tag.size() + temporary_digits);
+    return ext.empty() || (ext[0] == '.' && ext.find_first_of("./", 1) == std::string_view::npos);
+}
+
 TemporaryOutput::TemporaryOutput(std::string target) : target_(std::move(target)) {}
 
 TemporaryOutput::~TemporaryOutput()
@@ -78,7 +96,7 @@ bool TemporaryOutput::create(std::string& reason)
     static std::mt19937_64 random{std::random_device{}()};
     for (int attempt = 0; attempt < 100; ++attempt) {
         char tag[32];
-        std::snprintf(tag, sizeof tag, ".calm-%08llx",
+        std::snprintf(tag, sizeof tag, "%s%08llx", temporary_tag.data(),
                       static_cast<unsigned long long>(random() & 0xffffffffu));
         const std::string candidate = folder + tag + ext;
         // "x": made here and now, never an existing file taken over.

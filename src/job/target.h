@@ -37,6 +37,10 @@ bool file_exists(const std::string& path);
 // Whether anything stands at the path, a dangling link included.
 bool path_exists(const std::string& path);
 
+// Whether a file name (without its folder) is one that TemporaryOutput
+// makes: ".calm-", eight hexadecimal digits, then the target's extension.
+bool is_temporary_output_name(std::string_view file_name);
+
 // A new, empty file beside the target that keeps the target's extension
 // (so the converter picks the same format) under a name no other file has.
 // It is removed again unless commit() renamed it over the target.

@@ -19,6 +19,10 @@ struct Environment
 {
     std::string program_folder; // with its trailing separator
     std::string system_folder;  // the converter is <this>/calm/client.exe
+    // The user's own folders (user_folders.h), each with its trailing separator:
+    std::string config_folder;  // the settings file
+    std::string cache_folder;   // what is worth keeping between runs but can be made again
+    std::string runtime_folder; // private folders of a running copy and of each job
     Dialogs* dialogs = nullptr;
     std::function<void()> pump;  // handles pending messages, then returns
     ProcessFactory make_process; // empty: a real child process

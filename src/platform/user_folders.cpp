@@ -1,33 +1,68 @@
 #include "user_folders.h"
 
 #include <cstdlib>
+#include <filesystem>
+#include <pwd.h>
+#include <unistd.h>
 
 namespace calm {
 
 namespace {
 
-std::string without_trailing_separators(std::string folder)
+constexpr const char* own_folder = "calmora/";
+
+std::string with_separator(std::string folder)
 {
-    while (folder.size() > 1 && folder.back() == '/')
-        folder.pop_back();
-    return folder == "/" ? std::string() : folder;
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    return folder;
+}
+
+// The XDG rule: only an absolute path counts.
+const char* usable(const char* value)
+{
+    return value && value[0] == '/' ? value : nullptr;
+}
+
+std::string temporary_folder(const VariableLookup& variable)
+{
+    const char* tmp = usable(variable("TMPDIR"));
+    return with_separator(tmp ? tmp : "/tmp");
+}
+
+std::string home_of_this_user()
+{
+    if (const passwd* pw = ::getpwuid(::getuid()); pw && usable(pw->pw_dir))
+        return pw->pw_dir;
+    return "/";
 }
 
 } // namespace
 
-std::string cache_folder_for(const char* xdg_cache_home, const char* home)
+UserFolders user_folders_from(const VariableLookup& variable, const std::string& home)
 {
-    // A relative XDG path is invalid by its own rules and is ignored.
-    if (xdg_cache_home && xdg_cache_home[0] == '/')
-        return without_trailing_separators(xdg_cache_home) + "/calmora/";
-    if (home && home[0] == '/')
-        return without_trailing_separators(home) + "/.cache/calmora/";
-    return {};
+    const char* home_variable = usable(variable("HOME"));
+    const std::string home_folder = with_separator(home_variable ? home_variable : home);
+    const auto base = [&](const char* name, const char* fallback) {
+        const char* value = usable(variable(name));
+        return with_separator(value ? std::string(value) : home_folder + fallback);
+    };
+    UserFolders folders;
+    folders.config = base("XDG_CONFIG_HOME", ".config") + own_folder;
+    folders.cache = base("XDG_CACHE_HOME", ".cache") + own_folder;
+    const char* runtime = usable(variable("XDG_RUNTIME_DIR"));
+    folders.runtime = runtime ? with_separator(runtime) : temporary_folder(variable);
+    return folders;
 }
 
-std::string user_cache_folder()
+UserFolders user_folders()
 {
-    return cache_folder_for(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
+    const VariableLookup variable = [](const char* name) { return std::getenv(name); };
+    UserFolders folders = user_folders_from(variable, home_of_this_user());
+    std::error_code ec;
+    if (!std::filesystem::is_directory(folders.runtime, ec))
+        folders.runtime = temporary_folder(variable);
+    return folders;
 }
 
 } // namespace calm

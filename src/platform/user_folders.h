@@ -1,17 +1,32 @@
 #pragma once
-// Where the program keeps what it may lose: the per-user cache folder, as
-// Linux programs find it.
+// Where the program keeps its files for the user who runs it, as Linux
+// programs do: settings under $XDG_CONFIG_HOME, a cache under
+// $XDG_CACHE_HOME, and short-lived private folders under $XDG_RUNTIME_DIR
+// (or the temporary folder). Nothing is kept beside the program.
 
+#include <functional>
 #include <string>
 
 namespace calm {
 
-// "<XDG_CACHE_HOME>/calmora/" when that is an absolute path, else
-// "<HOME>/.cache/calmora/"; empty when neither is known. The values are
-// handed in so a test never needs the real environment.
-std::string cache_folder_for(const char* xdg_cache_home, const char* home);
+struct UserFolders
+{
+    std::string config;  // <config home>/calmora/, with its trailing separator
+    std::string cache;   // <cache home>/calmora/, with its trailing separator
+    std::string runtime; // where private folders are made, with its trailing separator
+};
 
-// The same, from this process's environment.
-std::string user_cache_folder();
+// The value of an environment variable, or nullptr when it is unset.
+using VariableLookup = std::function<const char*(const char*)>;
+
+// The folders by the XDG rules: a variable that is unset, empty or not an
+// absolute path counts as unset; the config and cache homes then fall back
+// to ~/.config and ~/.cache, the runtime folder to $TMPDIR, then /tmp.
+// home is used when HOME is unusable too.
+UserFolders user_folders_from(const VariableLookup& variable, const std::string& home);
+
+// The folders of this process's environment. A runtime folder that is not
+// an existing folder gives way to the temporary folder.
+UserFolders user_folders();
 
 } // namespace calm

@@ -7,7 +7,11 @@
 #include "settings/options_dialog.h"
 #include "settings/parameter_rules.h"
 
+#include <filesystem>
+
 namespace calm {
+
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -45,9 +49,19 @@ std::string read_zoom(const std::string& path)
 
 } // namespace
 
-std::string settings_path(const std::string& program_folder)
+std::string settings_path(const std::string& folder)
 {
-    return program_folder + "calmview.ini";
+    return folder + "calmview.ini";
+}
+
+std::string settings_to_read(const std::string& config_folder, const std::string& program_folder)
+{
+    const std::string own = settings_path(config_folder);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(own, ec)))
+        return own;
+    const std::string earlier = settings_path(program_folder);
+    return fs::is_regular_file(earlier, ec) ? earlier : own;
 }
 
 Parameters read_settings(const std::string& path)
@@ -67,6 +81,9 @@ Parameters read_settings(const std::string& path)
 
 void write_settings(const Parameters& values, const std::string& path)
 {
+    // A folder that cannot be made shows as the write that fails next.
+    std::error_code ec;
+    fs::create_directories(fs::path(path).parent_path(), ec);
     for (const auto& rule : parameter_rules)
         write_profile_string(path, section, rule.key, trimmed(values.*rule.text));
     write_profile_string(path, section, zoom_rule.key, trimmed(values.zoom));

@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
 
 using calm::test::child;
@@ -94,10 +95,16 @@ TEST_F(MainWindowTest, LoadByDialogProbesSetsTheSliderAndShowsTheMiddleFrame)
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_EQ(runs[0].argv,
               (std::vector<std::string>{fake.converter(), "-i", "/videos/my clip.mp4"}));
-    EXPECT_EQ(runs[1].argv,
-              (std::vector<std::string>{fake.converter(), "-ss", "00:00:35.26", "-i",
-                                        "/videos/my clip.mp4", "-y", "-vframes", "1", "-s",
-                                        "429x241", fake.program_folder() + "preview.bmp"}));
+    ASSERT_EQ(runs[1].argv.size(), 11u);
+    const fs::path frame = runs[1].argv.back();
+    EXPECT_EQ(runs[1].argv, (std::vector<std::string>{fake.converter(), "-ss", "00:00:35.26", "-i",
+                                                      "/videos/my clip.mp4", "-y", "-vframes", "1",
+                                                      "-s", "429x241", frame.string()}));
+    // The frame lives in a private folder of this running copy, not beside the program.
+    EXPECT_EQ(frame.filename(), "preview.bmp");
+    EXPECT_EQ(frame.parent_path().parent_path().string() + "/", fake.env.runtime_folder);
+    EXPECT_EQ(frame.parent_path().filename().string().rfind("calmora-view-", 0), 0u);
+    EXPECT_EQ(fs::status(frame.parent_path()).permissions() & fs::perms::all, fs::perms::owner_all);
     ASSERT_TRUE(child<ImageView>(*w, "preview")->has_image());
     EXPECT_EQ(child<ImageView>(*w, "preview")->image().size(), QSize(429, 241));
     EXPECT_TRUE(w->isEnabled());
@@ -203,7 +210,7 @@ TEST_F(MainWindowTest, NoFrameWrittenShowsNoOldFrame)
     open("/v/b.mp4");
     EXPECT_TRUE(fake.dialogs.messages.empty());
     EXPECT_FALSE(child<ImageView>(*w, "preview")->has_image());
-    EXPECT_FALSE(fs::exists(fake.program_folder() + "preview.bmp"));
+    EXPECT_FALSE(fs::exists(runs_with("-ss").back().argv.back()));
 }
 
 TEST_F(MainWindowTest, PreviewFailuresAreReportedAndTheWindowComesBack)
@@ -364,14 +371,44 @@ TEST_F(MainWindowTest, SuccessReportComesOnceFromItsTimer)
 
 TEST_F(MainWindowTest, SettingsAreReadAtShowAndWrittenAtClose)
 {
-    test::write_file(fake.program_folder() + "calmview.ini", "[options]\nshakiness=7\n");
-    w->show();
-    EXPECT_EQ(program->options->parameters().shakiness, "7");
-    EXPECT_EQ(program->options->parameters().accuracy, "15");
-    w->close();
-    const auto ini = test::read_file(fake.program_folder() + "calmview.ini");
-    EXPECT_NE(ini.find("shakiness=7"), std::string::npos);
-    EXPECT_NE(ini.find("smoothing=10"), std::string::npos);
+    const std::string beside = fake.program_folder() + "calmview.ini";
+    const struct
+    {
+        const char* shows;
+        const char* own;     // the user's file before the start, nullptr: none
+        const char* earlier; // a file beside the program, nullptr: none
+        const char* shakiness;
+    } cases[] = {
+        {"a new user: defaults", nullptr, nullptr, "5"},
+        {"the user's own file", "[options]\nshakiness=7\n", nullptr, "7"},
+        {"an earlier version's file carries over", nullptr, "[options]\nshakiness=8\n", "8"},
+        {"the user's own file wins", "[options]\nshakiness=7\n", "[options]\nshakiness=8\n", "7"},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(fake.root() / "home");
+        fs::remove(beside);
+        if (c.own) {
+            fs::create_directories(fake.env.config_folder);
+            test::write_file(fake.settings_file(), c.own);
+        }
+        if (c.earlier)
+            test::write_file(beside, c.earlier);
+        auto run = start(fake.env);
+        ASSERT_NE(run, nullptr);
+        run->main->show();
+        EXPECT_EQ(run->options->parameters().shakiness, c.shakiness) << c.shows;
+        EXPECT_EQ(run->options->parameters().accuracy, "15") << c.shows;
+        run->main->close();
+        EXPECT_TRUE(fake.dialogs.messages.empty()) << c.shows;
+        const auto ini = test::read_file(fake.settings_file());
+        EXPECT_NE(ini.find(std::string("shakiness=") + c.shakiness), std::string::npos) << c.shows;
+        EXPECT_NE(ini.find("smoothing=10"), std::string::npos) << c.shows;
+        // Only the user's own file is written.
+        EXPECT_EQ(fs::exists(beside), c.earlier != nullptr) << c.shows;
+        if (c.earlier) {
+            EXPECT_EQ(test::read_file(beside), c.earlier) << c.shows;
+        }
+    }
 }
 
 TEST_F(MainWindowTest, BorderAndTripodSettingsReachBothPassesAndAreWrittenBack)
@@ -413,13 +450,52 @@ TEST_F(MainWindowTest, BorderAndTripodSettingsReachBothPassesAndAreWrittenBack)
 
 TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStillCloses)
 {
-    w->show();
-    fs::create_directory(fake.program_folder() + "calmview.ini");
-    w->close();
-    EXPECT_FALSE(w->isVisible());
-    ASSERT_EQ(fake.dialogs.messages.size(), 1u);
-    EXPECT_EQ(fake.dialogs.messages[0].text,
-              "Unable to write to " + fake.program_folder() + "calmview.ini.");
+    const fs::path home = fake.root() / "home";
+    const struct
+    {
+        const char* shows;
+        std::function<void()> spoil;
+    } cases[] = {
+        {"a folder in the file's place", [&] { fs::create_directories(fake.settings_file()); }},
+        {"a file in the settings folder's place",
+         [&] {
+             fs::create_directories(home);
+             test::write_file(home / ".config", "not a folder");
+         }},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(home);
+        fake.dialogs.messages.clear();
+        auto run = start(fake.env);
+        ASSERT_NE(run, nullptr);
+        run->main->show();
+        c.spoil();
+        run->main->close();
+        EXPECT_FALSE(run->main->isVisible()) << c.shows;
+        ASSERT_EQ(fake.dialogs.messages.size(), 1u) << c.shows;
+        EXPECT_EQ(fake.dialogs.messages[0].text, "Unable to write to " + fake.settings_file() + ".")
+            << c.shows;
+    }
+}
+
+TEST_F(MainWindowTest, EachRunningCopyHasItsOwnPreviewFolderGoneAtItsEnd)
+{
+    open("/v/a.mp4");
+    auto other = start(fake.env);
+    ASSERT_NE(other, nullptr);
+    fake.dialogs.open_answers.push_back({"/v/a.mp4"});
+    other->main->load_video();
+    const auto grabs = runs_with("-ss");
+    ASSERT_EQ(grabs.size(), 2u);
+    const fs::path mine = fs::path(grabs[0].argv.back()).parent_path();
+    const fs::path theirs = fs::path(grabs[1].argv.back()).parent_path();
+    EXPECT_NE(mine, theirs);
+    EXPECT_TRUE(fs::is_directory(mine));
+    other.reset();
+    EXPECT_FALSE(fs::exists(theirs)) << "gone when that copy ends";
+    EXPECT_TRUE(fs::exists(grabs[0].argv.back())) << "this copy's frame stays while it runs";
+    program.reset();
+    EXPECT_TRUE(fake.runtime_entries().empty());
 }
 
 TEST(Preview, FrameSizeFollowsTheViewWidth)
@@ -497,6 +573,8 @@ TEST(MainWindowLive, AWholeJobThroughTheRealWindowsGivesASteadierVideo)
     const auto output = fs::path(target.string() + ".mp4");
     ASSERT_TRUE(fs::exists(output));
     EXPECT_FALSE(fs::exists(fake.root() / "calm.trf"));
+    for (const auto& entry : fake.runtime_entries())
+        EXPECT_NE(entry.rfind("calmora-job-", 0), 0u) << "no job folder is left";
     const auto source = test::probe_video(clip);
     const auto steady = test::probe_video(output);
     EXPECT_NEAR(steady.duration, source.duration, 1.0 / 25);

@@ -198,12 +198,7 @@ class BadInput : public ::testing::Test
     {
         fake.dialogs.save_answers.push_back(target);
         w->fix();
-        test::wait_until(
-            [&] {
-                return !child<QTimer>(*program->progress, "cleanup_timer")->isActive() &&
-                       !child<QTimer>(*w, "report_timer")->isActive();
-            },
-            2000);
+        test::wait_until([&] { return !child<QTimer>(*w, "report_timer")->isActive(); }, 2000);
         QCoreApplication::processEvents();
     }
 
@@ -389,7 +384,9 @@ TEST_F(BadInput, AnyFileNameReachesTheConverterAsOneArgument)
         const auto preview = runs_with(runs, "-vframes");
         ASSERT_GE(preview.size(), 5u);
         EXPECT_EQ(preview[4], source);
-        EXPECT_EQ(preview.back(), fake.program_folder() + "preview.bmp");
+        EXPECT_EQ(fs::path(preview.back()).filename(), "preview.bmp");
+        EXPECT_EQ(fs::path(preview.back()).parent_path().parent_path().string() + "/",
+                  fake.env.runtime_folder);
         const auto analysis = runs_with(runs, "vidstabdetect");
         ASSERT_EQ(analysis.size(), 9u);
         EXPECT_EQ(analysis[2], source);
@@ -492,8 +489,9 @@ TEST_F(BadInput, AConverterKilledInEitherPassFailsTheJobAndLeavesNothing)
         EXPECT_TRUE(killed);
         EXPECT_EQ(fake.dialogs.message_texts(),
                   std::vector<std::string>{"### " + source + " ### \r" + c.reason});
-        EXPECT_TRUE(test::file_names_in(out).empty())
-            << "no output, no temporary file, no calm.trf";
+        EXPECT_TRUE(test::file_names_in(out).empty()) << "no output, no temporary file";
+        for (const auto& entry : fake.runtime_entries())
+            EXPECT_NE(entry.rfind("calmora-job-", 0), 0u) << "no job folder";
     }
 }
 
@@ -555,7 +553,8 @@ TEST_F(BadInput, ASettingsFileOfGarbageIsReadAsFarAsItGoesAndWrittenSound)
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shows);
-        const std::string path = settings_path(fake.program_folder());
+        const std::string path = fake.settings_file();
+        fs::create_directories(fake.env.config_folder);
         test::write_file(path, c.file);
         start();
         w->show();
@@ -580,10 +579,25 @@ TEST_F(BadInput, ASettingsFileOfGarbageIsReadAsFarAsItGoesAndWrittenSound)
     }
 }
 
-TEST_F(BadInput, AProgramFolderThatCannotBeWrittenIsReportedAndTheProgramCloses)
+TEST_F(BadInput, AProgramFolderThatCannotBeWrittenStopsNothing)
+{
+    // As installed for all users: nothing is written beside the program.
+    fake.env.program_folder = unwritable_folder(fake.root());
+    start();
+    w->show();
+    open(place("shaky.mp4"));
+    ASSERT_TRUE(child<ImageView>(*w, "preview")->has_image());
+    w->close();
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(fake.dialogs.message_texts().empty());
+    EXPECT_TRUE(fs::exists(fake.settings_file()));
+}
+
+TEST_F(BadInput, UserFoldersThatCannotBeWrittenAreReportedAndTheProgramCloses)
 {
     const std::string folder = unwritable_folder(fake.root());
-    fake.env.program_folder = folder;
+    fake.env.runtime_folder = folder;
+    fake.env.config_folder = folder + "calmora/";
     start();
     w->show();
     open(place("shaky.mp4"));
@@ -591,9 +605,9 @@ TEST_F(BadInput, AProgramFolderThatCannotBeWrittenIsReportedAndTheProgramCloses)
     EXPECT_FALSE(w->isVisible());
     const auto texts = fake.dialogs.message_texts();
     ASSERT_EQ(texts.size(), 2u);
-    const std::string preview = "Preview error! Cannot write " + folder + "preview.bmp: ";
+    const std::string preview = "Preview error! Cannot make a private folder in " + folder + ": ";
     EXPECT_EQ(texts[0].substr(0, preview.size()), preview);
-    EXPECT_EQ(texts[1], "Unable to write to " + folder + "calmview.ini.");
+    EXPECT_EQ(texts[1], "Unable to write to " + folder + "calmora/calmview.ini.");
     EXPECT_TRUE(w->media().loaded());
 }
 

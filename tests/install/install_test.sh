@@ -25,6 +25,9 @@ desktop-file-validate "$prefix/share/applications/calmora.desktop"
 rm "$prefix/lib/calmora/calm/client.exe"
 cp "$fake" "$prefix/lib/calmora/calm/client.exe"
 export QT_QPA_PLATFORM=offscreen
+# The started program keeps its files here, never in the real home.
+export HOME=$prefix/home XDG_CONFIG_HOME=$prefix/home/.config XDG_CACHE_HOME=$prefix/home/.cache
+mkdir -p -m 0700 "$prefix/run" && export XDG_RUNTIME_DIR=$prefix/run
 "$prefix/bin/calmora" >"$prefix/out.txt" 2>&1 &
 pid=$!
 sleep 2

@@ -63,8 +63,6 @@ struct Rig
         fake.dialogs.save_answers.push_back(name);
         FixContext context{fake.env, &main_window, media, save, cancel_flag, progress};
         run_fix(context);
-        test::wait_until([&] { return !child<QTimer>(progress, "cleanup_timer")->isActive(); },
-                         2000);
         QCoreApplication::processEvents();
     }
 
@@ -124,8 +122,13 @@ TEST(Job, WritesTheTargetWithBothPassesInItsFolder)
     EXPECT_FALSE(rig.cancel_flag);
     const auto runs = rig.fake.runs();
     ASSERT_EQ(runs.size(), 2u);
+    // calm.trf is written and read in a private folder of the job, which is
+    // gone once the job is over.
+    const fs::path job_folder = runs[0].cwd;
+    EXPECT_EQ(job_folder.parent_path().string() + "/", rig.fake.env.runtime_folder);
+    EXPECT_EQ(job_folder.filename().string().rfind("calmora-job-", 0), 0u) << job_folder;
     for (const auto& run : runs) {
-        EXPECT_EQ(fs::path(run.cwd), rig.out) << "calm.trf is written and read beside the target";
+        EXPECT_EQ(fs::path(run.cwd), job_folder) << "both passes meet in one folder";
         EXPECT_EQ(run.argv.at(0), rig.fake.converter());
         EXPECT_EQ(run.argv.at(2), rig.source());
     }
@@ -140,11 +143,77 @@ TEST(Job, WritesTheTargetWithBothPassesInItsFolder)
 
     EXPECT_EQ(test::read_file(rig.target()), "fake output\n");
     EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"})
-        << "calm.trf and the temporary file are gone";
+        << "the temporary file is gone";
+    EXPECT_TRUE(rig.fake.runtime_entries().empty()) << "the job folder is gone";
     EXPECT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), 100);
     EXPECT_EQ(rig.label(), "Process 00:00:10.00 ......");
     EXPECT_FALSE(rig.progress.isVisible());
     EXPECT_TRUE(child_processes().empty());
+}
+
+TEST(Job, LeavesTheTargetsFolderAsItWasButForTheTarget)
+{
+    const struct
+    {
+        const char* shows;
+        std::string transform;
+        int successes;
+    } cases[] = {
+        {"a job that succeeds", good_transform, 1},
+        {"a job that fails", progress_line("00:00:05.00") + "touch-last\nexit 1\n", 0},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        // A file of the user's that happens to bear the transforms file's name.
+        test::write_file(rig.out / "calm.trf", "the user's own\n\x01");
+        rig.fake.script(script(good_analysis, c.transform));
+        rig.fix(rig.target());
+
+        EXPECT_EQ(rig.successes, c.successes) << c.shows;
+        EXPECT_EQ(test::read_file(rig.out / "calm.trf"), "the user's own\n\x01") << c.shows;
+        const auto want = c.successes ? std::vector<std::string>{"calm.trf", "steady.mp4"}
+                                      : std::vector<std::string>{"calm.trf"};
+        EXPECT_EQ(rig.out_files(), want) << c.shows;
+        EXPECT_TRUE(rig.fake.runtime_entries().empty()) << c.shows;
+    }
+}
+
+TEST(Job, TwoJobsIntoOneFolderAtOnceBothSucceed)
+{
+    Rig first;
+    Rig second;
+    const std::string slow_transform = progress_line("00:00:05.00") + "sleep 300\n" +
+                                       progress_line("00:00:10.00") + "touch-last\nexit 0\n";
+    first.fake.script(script(good_analysis, slow_transform));
+    second.fake.script(script(good_analysis, good_transform));
+    // The second job runs whole while the first one's transform pass runs.
+    bool second_ran = false;
+    auto* poll = new QTimer(&first.progress);
+    QObject::connect(poll, &QTimer::timeout, poll, [&] {
+        if (first.label().rfind("Process", 0) != 0)
+            return;
+        poll->stop();
+        second.fix((first.out / "other.mp4").string());
+        second_ran = true;
+    });
+    poll->start(5);
+    first.fix(first.target());
+
+    ASSERT_TRUE(second_ran);
+    EXPECT_EQ(first.successes, 1);
+    EXPECT_EQ(second.successes, 1);
+    EXPECT_TRUE(first.fake.dialogs.messages.empty());
+    EXPECT_TRUE(second.fake.dialogs.messages.empty());
+    EXPECT_EQ(test::read_file(first.target()), "fake output\n");
+    EXPECT_EQ(test::read_file(first.out / "other.mp4"), "fake output\n");
+    EXPECT_EQ(first.out_files(), (std::vector<std::string>{"other.mp4", "steady.mp4"}));
+    const auto a = first.fake.runs();
+    const auto b = second.fake.runs();
+    ASSERT_EQ(a.size(), 2u);
+    ASSERT_EQ(b.size(), 2u);
+    EXPECT_EQ(a[0].cwd, a[1].cwd);
+    EXPECT_EQ(b[0].cwd, b[1].cwd);
+    EXPECT_NE(a[0].cwd, b[0].cwd) << "each job reads its own transforms";
 }
 
 TEST(Job, HandlesTheConvertersOutputChunkByChunk)
@@ -253,6 +322,7 @@ TEST(Job, AConverterEndingWithAnErrorStatusFailsTheJob)
         EXPECT_EQ(box.owner, &rig.progress) << c.shows;
         EXPECT_EQ(test::read_file(rig.target()), "precious") << c.shows;
         EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"}) << c.shows;
+        EXPECT_TRUE(rig.fake.runtime_entries().empty()) << c.shows << ": the job folder is gone";
         EXPECT_TRUE(child_processes().empty()) << c.shows;
     }
 }
@@ -292,7 +362,8 @@ TEST(Job, CancelInEitherPassLeavesNothingBehind)
         EXPECT_TRUE(child_processes().empty()) << c.shows;
         EXPECT_EQ(test::read_file(rig.target()), "precious") << c.shows;
         EXPECT_EQ(rig.out_files(), std::vector<std::string>{"steady.mp4"})
-            << c.shows << ": calm.trf and the partial output are gone";
+            << c.shows << ": the partial output is gone";
+        EXPECT_TRUE(rig.fake.runtime_entries().empty()) << c.shows << ": the job folder is gone";
         EXPECT_FALSE(rig.progress.isVisible()) << c.shows;
     }
 }

@@ -385,6 +385,7 @@ TEST(TemporaryOutput, KeepsTheExtensionAndOnlyARenameReachesTheTarget)
         EXPECT_NE(first.path(), second.path());
         EXPECT_EQ(fs::path(first.path()).parent_path(), folder.root());
         EXPECT_EQ(fs::path(first.path()).extension(), ".Mp4");
+        EXPECT_TRUE(is_temporary_output_name(fs::path(first.path()).filename().string()));
         test::write_file(first.path(), "new");
         EXPECT_EQ(test::read_file(target), "old");
         ASSERT_TRUE(first.commit(reason)) << reason;
@@ -393,7 +394,8 @@ TEST(TemporaryOutput, KeepsTheExtensionAndOnlyARenameReachesTheTarget)
     EXPECT_FALSE(fs::exists(first_path));
     std::vector<fs::path> left;
     for (const auto& e : fs::directory_iterator(folder.root()))
-        if (e.path().filename() != "bin" && e.path().filename() != "lib")
+        if (e.path().filename() != "bin" && e.path().filename() != "lib" &&
+            e.path().filename() != "run")
             left.push_back(e.path());
     EXPECT_EQ(left, std::vector<fs::path>{target}) << "the uncommitted one is removed";
 

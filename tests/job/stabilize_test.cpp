@@ -55,8 +55,6 @@ struct RealRig
         folder.dialogs.save_answers.push_back(target);
         FixContext context{folder.env, nullptr, media, save, cancel_flag, progress};
         run_fix(context);
-        test::wait_until([&] { return !child<QTimer>(progress, "cleanup_timer")->isActive(); },
-                         2000);
         QCoreApplication::processEvents();
     }
 

@@ -1,5 +1,4 @@
 #include "platform/file_identity.h"
-#include "platform/user_folders.h"
 
 #include <chrono>
 #include <filesystem>
@@ -104,28 +103,6 @@ TEST_F(FileIdentityTest, ProgramIsTheFileItsLinksResolveTo)
     fs::remove(real);
     EXPECT_FALSE(program_identity((root_ / "lib/calm/client.exe").string())) << "dangling link";
     EXPECT_FALSE(program_identity(root_.string())) << "a folder";
-}
-
-TEST(UserFolders, CacheFolderFollowsTheXdgRules)
-{
-    struct Case
-    {
-        const char* shows;
-        const char* xdg;
-        const char* home;
-        const char* folder;
-    };
-    const Case cases[] = {
-        {"XDG_CACHE_HOME wins", "/x/cache", "/home/u", "/x/cache/calmora/"},
-        {"its trailing separators are dropped", "/x/cache//", "/home/u", "/x/cache/calmora/"},
-        {"unset: under HOME", nullptr, "/home/u", "/home/u/.cache/calmora/"},
-        {"empty counts as unset", "", "/home/u/", "/home/u/.cache/calmora/"},
-        {"a relative XDG path is ignored", "cache", "/home/u", "/home/u/.cache/calmora/"},
-        {"neither known: no cache", nullptr, nullptr, ""},
-        {"a relative HOME is no home", nullptr, "home", ""},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(cache_folder_for(c.xdg, c.home), c.folder) << c.shows;
 }
 
 } // namespace

@@ -2,7 +2,9 @@
 
 #include "fake_converter.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace calm {
 namespace {
@@ -36,6 +38,29 @@ TEST(ChildProcess, ChildSeesFolderNullInputAndOnePipeForBothStreams)
     EXPECT_EQ(p->exit_status().value, 7);
     EXPECT_FALSE(p->exit_status().clean());
     p->close();
+}
+
+TEST(ChildProcess, NoDescriptorOfTheProgramReachesTheChild)
+{
+    // Opened without close-on-exec, as a library might.
+    const int fd = ::open("/dev/null", O_RDONLY);
+    ASSERT_GE(fd, 3);
+    auto p = make_child_process();
+    ASSERT_TRUE(p->create_pipe());
+    const std::string check =
+        "test -e /proc/$$/fd/" + std::to_string(fd) + " && echo leaked; echo done";
+    ASSERT_TRUE(p->start({"/bin/sh", "-c", check}, ""));
+    EXPECT_EQ(read_all(*p), "done\n");
+    ::close(fd);
+    p->close();
+}
+
+TEST(ChildProcess, AWorkingFolderThatCannotBeEnteredFailsTheStart)
+{
+    auto p = make_child_process();
+    ASSERT_TRUE(p->create_pipe());
+    EXPECT_FALSE(p->start({"/bin/true"}, "/nonexistent/folder"));
+    EXPECT_TRUE(test::child_processes().empty());
 }
 
 TEST(ChildProcess, MissingProgramDoesNotStart)

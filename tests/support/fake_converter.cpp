@@ -47,6 +47,13 @@ FakeConverter::FakeConverter(bool with_converter)
         fs::copy_file(CALM_FAKECLIENT_PATH, converter());
     env.program_folder = program_folder();
     env.system_folder = (root_ / "lib/calmora").string();
+    // Never the user's real folders: the settings folder is made by the
+    // first save, as in a new user's home.
+    env.config_folder = (root_ / "home/.config/calmora").string() + "/";
+    env.cache_folder = (root_ / "home/.cache/calmora").string() + "/";
+    fs::create_directories(root_ / "run");
+    fs::permissions(root_ / "run", fs::perms::owner_all);
+    env.runtime_folder = (root_ / "run").string() + "/";
     env.dialogs = &dialogs;
     env.pump = [] { QCoreApplication::processEvents(); };
     env.idle_wait_ms = 5;
@@ -61,6 +68,16 @@ FakeConverter::~FakeConverter()
 std::string FakeConverter::program_folder() const
 {
     return (root_ / "bin").string() + "/";
+}
+
+std::string FakeConverter::settings_file() const
+{
+    return env.config_folder + "calmview.ini";
+}
+
+std::vector<std::string> FakeConverter::runtime_entries() const
+{
+    return file_names_in(env.runtime_folder);
 }
 
 std::string FakeConverter::converter() const

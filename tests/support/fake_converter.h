@@ -20,7 +20,7 @@ struct LoggedRun
 
 class FakeConverter
 {
-public:
+  public:
     // with_converter false leaves calm/client.exe missing.
     explicit FakeConverter(bool with_converter = true);
     ~FakeConverter();
@@ -34,11 +34,14 @@ public:
     std::filesystem::path root() const { return root_; }
     std::string program_folder() const; // with trailing separator
     std::string converter() const;      // path of client.exe
+    std::string settings_file() const;  // the user's calmview.ini
+    // The private folders made in the runtime folder, sorted.
+    std::vector<std::string> runtime_entries() const;
 
     RecordingDialogs dialogs;
     Environment env;
 
-private:
+  private:
     std::filesystem::path root_;
 };
 

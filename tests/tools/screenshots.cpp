@@ -59,6 +59,9 @@ int main(int argc, char** argv)
     calm::Environment env;
     env.program_folder = (root / "bin").string() + "/";
     env.system_folder = (root / "lib/calmora").string();
+    env.config_folder = (root / "config/calmora").string() + "/";
+    env.cache_folder = (root / "cache/calmora").string() + "/";
+    env.runtime_folder = root.string() + "/";
     env.dialogs = &dialogs;
     env.pump = [] { QCoreApplication::processEvents(); };
 
