@@ -440,12 +440,13 @@ TEST_F(MainWindowTest, BorderAndTripodSettingsReachBothPassesAndAreWrittenBack)
               "vidstabtransform=input=calm.trf:smoothing=20:zoom=-5:optzoom=2:crop=black:"
               "tripod=1,unsharp=5:5:1.0:5:5:0.0");
 
-    // A change on the page is saved with the rest when the main window closes.
+    // A change on the page is saved with the rest, into the user's own file,
+    // when the main window closes.
     child<QCheckBox>(*program->options, "tripod_check")->setChecked(false);
     w->close();
-    const auto ini = test::read_file(fake.program_folder() + "calmview.ini");
-    EXPECT_EQ(ini, "[options]\nsmoothing=20\nzoom=-5\noptzoom=2\ncrop=black\ntripod=0\n"
-                   "shakiness=5\naccuracy=15\nstepsize=6\nmincontrast=0.3\n");
+    const auto ini = test::read_file(fake.env.config_folder + "calmview.ini");
+    EXPECT_EQ(ini, "[options]\nshakiness=5\naccuracy=15\nstepsize=6\nmincontrast=0.3\n"
+                   "smoothing=20\nzoom=-5\noptzoom=2\ncrop=black\ntripod=0\n");
 }
 
 TEST_F(MainWindowTest, UnwritableSettingsAreReportedAndTheWindowStillCloses)
