@@ -9,6 +9,7 @@
 #include "platform/private_folder.h"
 #include "settings/parameters.h"
 
+#include <atomic>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
@@ -80,7 +81,7 @@ class MainWindow final : public QMainWindow
 
     Environment& env_;
     MediaInfo media_;
-    bool cancel_flag_ = false;
+    std::atomic<bool> cancel_flag_{false};
     OpenDialogState open_dialog_;
     SaveDialogState save_dialog_; // keeps the last target between Fixes
 

@@ -90,7 +90,7 @@ bool run_converter(ConverterUse& use, const CommandLine& command, std::string& c
         }
     };
 
-    const bool* cancel = use.cancel_flag();
+    const std::atomic<bool>* cancel = use.cancel_flag();
     for (;;) {
         if (cancel && *cancel) {
             child.terminate();

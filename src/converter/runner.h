@@ -10,6 +10,7 @@
 #include "platform/environment.h"
 #include "platform/process.h"
 
+#include <atomic>
 #include <string>
 #include <string_view>
 
@@ -30,7 +31,7 @@ class ConverterUse
     virtual ~ConverterUse() = default;
     virtual int digit() const = 0;
     // A set flag ends the run at the start of the next turn (passes only).
-    virtual const bool* cancel_flag() const { return nullptr; }
+    virtual const std::atomic<bool>* cancel_flag() const { return nullptr; }
     // A use that must answer within the environment's answer limit: past it
     // the converter is ended as on Cancel and the code says so.
     virtual bool time_limited() const { return false; }

@@ -7,6 +7,8 @@
 #include "platform/dialogs.h"
 #include "platform/environment.h"
 
+#include <atomic>
+
 class QWidget;
 
 namespace calm {
@@ -19,7 +21,7 @@ struct FixContext
     QWidget* owner; // the main window: every box here belongs to it
     const MediaInfo& media;
     SaveDialogState& save_dialog;
-    bool& cancel_flag;
+    std::atomic<bool>& cancel_flag;
     ProgressDialog& progress;
 };
 

@@ -140,6 +140,9 @@ std::optional<ProgressStep> progress_step(std::string_view time_text, double dur
     const long long n = round_half_even(std::clamp<long double>(share, -1000, 1000));
     ProgressStep step;
     step.gauge = static_cast<int>(pass == Pass::analysis ? n / 2 : 50 + n / 2);
+    step.pass = pass;
+    step.share = static_cast<int>(n);
+    step.seconds = static_cast<double>(seconds);
     const ClockParts parts = split_clock(time_text);
     step.label = std::string(pass == Pass::analysis ? "Analyze " : "Process ") + parts.hours + ":" +
                  parts.minutes + ":" + parts.seconds + " ......";

@@ -37,6 +37,9 @@ struct ProgressStep
 {
     int gauge = 0; // unclamped; the gauge holds it within its range
     std::string label;
+    Pass pass = Pass::analysis;
+    int share = 0;       // percent of this pass, unclamped
+    double seconds = 0;  // the converter's time in the clip
 };
 
 // The gauge value and label for a time text. Nothing when the time cannot

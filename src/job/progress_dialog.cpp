@@ -1,16 +1,12 @@
 #include "progress_dialog.h"
 
-#include "commands.h"
-#include "converter/runner.h"
-#include "job_folder.h"
-#include "media/timecode.h"
-#include "pass_output.h"
+#include "analysis_cache.h"
+#include "time_left.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
 #include "platform/fonts.h"
 #include "platform/gauge.h"
 #include "platform/text.h"
-#include "target.h"
 
 #include <QGuiApplication>
 #include <QLabel>
@@ -20,61 +16,6 @@
 #include <QTimer>
 
 namespace calm {
-
-namespace {
-
-// One pass as a use of the runner: digit 3 or 4, Cancel polled on every turn.
-class PassUse final : public ConverterUse
-{
-  public:
-    PassUse(Pass pass, double duration, const bool& cancel,
-            std::function<void(const ProgressStep&)> show, std::vector<std::string> names)
-        : pass_(pass), duration_(duration), cancel_(cancel), show_(std::move(show)),
-          names_(std::move(names)), output_(pass, duration, names_)
-    {
-    }
-
-    int digit() const override { return pass_ == Pass::analysis ? 3 : 4; }
-    const bool* cancel_flag() const override { return &cancel_; }
-    void started() override { output_ = PassOutput(pass_, duration_, names_); }
-
-    Verdict chunk(std::string_view chunk, std::string& code) override
-    {
-        const auto taken = output_.take(chunk);
-        if (!taken.failure.empty()) {
-            code = taken.failure;
-            return Verdict::end_failure;
-        }
-        if (taken.progress) {
-            progressed_ = true;
-            show_(*taken.progress);
-        }
-        return Verdict::go_on;
-    }
-
-    // Only a converter that ended well counts: an error status means the
-    // pass did not do its work, whatever it printed before.
-    bool ended(const ExitStatus& status, std::string& code) override
-    {
-        if (status.clean())
-            return true;
-        code = output_.failure_reason(status);
-        return false;
-    }
-
-    bool progressed() const { return progressed_; }
-
-  private:
-    Pass pass_;
-    double duration_;
-    const bool& cancel_;
-    std::function<void(const ProgressStep&)> show_;
-    std::vector<std::string> names_; // echoed by the converter, never a failure text
-    PassOutput output_;
-    bool progressed_ = false;
-};
-
-} // namespace
 
 ProgressDialog::ProgressDialog(Environment& env, JobInputs inputs, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint), env_(env),
@@ -141,57 +82,19 @@ void ProgressDialog::start_job()
 
 void ProgressDialog::run_job()
 {
-    std::string code;
+    setWindowTitle(QString());
+    JobRequest request{inputs_.media, inputs_.target.file_name, inputs_.parameters()};
+    AnalysisCache cache(env_.cache_folder);
+    StabilizationJob job(env_, std::move(request), inputs_.cancel_flag, *this, &cache);
     bool success = false;
     try {
-        success = stabilize(code);
+        success = job.run();
     } catch (...) {
         // The window still closes and cleans up; the error report follows.
-        end_job(false, code);
+        end_job(false, job.code());
         throw;
     }
-    end_job(success, code);
-}
-
-bool ProgressDialog::stabilize(std::string& code)
-{
-    const bool& cancel = inputs_.cancel_flag;
-    // Cancel pressed before the job began: no converter is started at all.
-    if (cancel)
-        return false;
-    const double duration = seconds_from_clock(inputs_.media.duration);
-    const std::string program = converter_path(env_);
-    // Both passes run in the job's own folder, where calm.trf is written and
-    // read; it goes with the folder on every way out, and nothing of the
-    // job's but the output ever reaches the target's folder.
-    JobFolder job;
-    if (!job.create(env_.runtime_folder, code))
-        return false;
-    const std::string& folder = job.path();
-    const auto show = [this](const ProgressStep& step) { show_step(step); };
-
-    const std::string& source = inputs_.media.filename;
-    PassUse analysis(Pass::analysis, duration, cancel, show, {source});
-    if (!run_converter(analysis, analysis_command(program, inputs_.media, inputs_.parameters()),
-                       code, env_, folder) ||
-        cancel)
-        return false;
-
-    // The converter writes beside the target; the target itself is only
-    // touched by the final rename.
-    TemporaryOutput output(inputs_.target.file_name);
-    if (!output.create(code) || !job.record_output(output.path(), code))
-        return false;
-    PassUse transform(Pass::transform, duration, cancel, show, {source, output.path()});
-    if (!run_converter(
-            transform,
-            transform_command(program, inputs_.media, output.path(), inputs_.parameters()), code,
-            env_, folder) ||
-        cancel)
-        return false;
-    if (!analysis.progressed() && !transform.progressed())
-        return false;
-    return output.commit(code);
+    end_job(success, job.code());
 }
 
 void ProgressDialog::end_job(bool success, const std::string& code)
@@ -209,10 +112,17 @@ void ProgressDialog::end_job(bool success, const std::string& code)
     done(QDialog::Accepted);
 }
 
-void ProgressDialog::show_step(const ProgressStep& step)
+void ProgressDialog::progressed(const ProgressStep& step)
 {
     gauge_->set_progress(step.gauge);
     step_label_->setText(to_qstring(step.label));
+}
+
+void ProgressDialog::time_left(std::optional<double> seconds)
+{
+    // A pause in the converter's reports keeps the last estimate standing.
+    if (seconds)
+        setWindowTitle(to_qstring(time_left_text(*seconds)));
 }
 
 } // namespace calm

@@ -1,17 +1,15 @@
 #pragma once
-// The progress window and the stabilization job it runs. Shown modally, it
-// starts the job 2 ms later, once it is on screen: the analysis pass writes
-// the camera motion into calm.trf in the job's private folder, the
-// transform pass writes the steadied video. One gauge spans both passes; Cancel stops
-// the running converter. The job succeeds only when both converters ended
-// by themselves with status 0, no failure text appeared and progress was
-// seen; the finished video then replaces the target in one rename, and
-// otherwise the target is left as it was.
+// The progress window: a view of one stabilization job. Shown modally, it
+// starts the job 2 ms later, once it is on screen; its label and gauge
+// follow the passes, its caption shows the time left once it can be
+// estimated, and Cancel (or Esc) stops the running converter.
 
 #include "media/media_info.h"
 #include "platform/environment.h"
+#include "job/stabilization_job.h"
 #include "settings/parameters.h"
 
+#include <atomic>
 #include <QDialog>
 #include <functional>
 #include <string>
@@ -30,12 +28,12 @@ struct JobInputs
 {
     const MediaInfo& media;                 // source, duration, bit rates, frame size
     const SaveDialogState& target;          // the target is its file_name
-    bool& cancel_flag;                      // owned by the main window
+    std::atomic<bool>& cancel_flag;         // owned by the main window
     std::function<Parameters()> parameters; // read when each command line is built
     std::function<void()> on_success;       // the main window's success report
 };
 
-class ProgressDialog final : public QDialog
+class ProgressDialog final : public QDialog, private JobObserver
 {
     Q_OBJECT
   public:
@@ -55,9 +53,9 @@ class ProgressDialog final : public QDialog
     void cancel();
 
     void run_job();
-    bool stabilize(std::string& code);
     void end_job(bool success, const std::string& code);
-    void show_step(const ProgressStep& step);
+    void progressed(const ProgressStep& step) override;
+    void time_left(std::optional<double> seconds) override;
 
     Environment& env_;
     JobInputs inputs_;

@@ -27,7 +27,7 @@ int main(int argc, char** argv)
     media.height = "240";
     calm::SaveDialogState target;
     target.file_name = argv[4];
-    bool cancel_flag = false;
+    std::atomic<bool> cancel_flag{false};
     calm::ProgressDialog progress(
         env, calm::JobInputs{media, target, cancel_flag, [] { return calm::Parameters{}; }, {}});
     progress.reset();

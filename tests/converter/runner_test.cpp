@@ -16,7 +16,7 @@ class Probe final : public ConverterUse
 {
   public:
     int digit() const override { return digit_; }
-    const bool* cancel_flag() const override { return cancel_; }
+    const std::atomic<bool>* cancel_flag() const override { return cancel_; }
     Verdict chunk(std::string_view c, std::string&) override
     {
         text += c;
@@ -37,7 +37,7 @@ class Probe final : public ConverterUse
     }
 
     int digit_ = 3;
-    bool* cancel_ = nullptr;
+    std::atomic<bool>* cancel_ = nullptr;
     std::string stop_word;
     bool throw_on_chunk = false;
     bool cancel_after_chunk = false;
@@ -145,7 +145,7 @@ TEST(Runner, EarlyEndCancelAndErrorsKillTheConverter)
         EXPECT_TRUE(child_processes().empty());
     }
     {
-        bool cancel = false;
+        std::atomic<bool> cancel{false};
         Probe use;
         use.cancel_ = &cancel;
         use.cancel_after_chunk = true;
@@ -169,7 +169,7 @@ TEST(Runner, CancelIsSeenWhileTheConverterIsSilent)
 {
     FakeConverter fake;
     fake.script("on *\nhang\n");
-    bool cancel = false;
+    std::atomic<bool> cancel{false};
     int turns = 0;
     fake.env.pump = [&] {
         if (++turns == 20)

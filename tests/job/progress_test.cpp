@@ -29,7 +29,7 @@ struct Rig
     QWidget main_window;
     MediaInfo media;
     SaveDialogState save;
-    bool cancel_flag = true; // Fix clears it
+    std::atomic<bool> cancel_flag{true}; // Fix clears it
     Parameters parameters;
     int successes = 0;
     ProgressDialog progress{fake.env,

@@ -27,7 +27,7 @@ struct RealRig
     test::FakeConverter folder{false};
     MediaInfo media;
     SaveDialogState save;
-    bool cancel_flag = true;
+    std::atomic<bool> cancel_flag{true};
     Parameters parameters;
     int successes = 0;
     ProgressDialog progress{folder.env,
