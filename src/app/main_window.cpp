@@ -321,8 +321,8 @@ void MainWindow::end_program()
     cancel_flag_ = true;
     // Told first, so that nothing modal the close may bring up (a settings
     // file that cannot be written) holds the program: nobody may be there to
-    // answer it.
-    QCoreApplication::quit();
+    // answer it. exit(), not quit(): quit() only asks the windows to close.
+    QCoreApplication::exit(0);
     close();
 }
 

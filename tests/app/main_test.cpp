@@ -9,6 +9,7 @@
 #include "settings/options_dialog.h"
 #include "shaky_clip.h"
 
+#include <QDialog>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -291,8 +292,25 @@ TEST_F(MainWindowTest, EndingTheProgramCancelsTheJobAndClosesTheWindows)
     EXPECT_FALSE(fs::exists(fake.root() / "calm.trf"));
 
     // The loops were told to end; one turn of the main loop clears that for the next tests.
-    QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
     QCoreApplication::exec();
+}
+
+// A box the close brings up (here: the settings cannot be written) must not
+// keep a program that was told to end: nobody may be there to answer it.
+TEST_F(MainWindowTest, EndingTheProgramIsNotHeldByABoxNobodyAnswers)
+{
+    w->show();
+    fs::create_directory(fake.program_folder() + "calmview.ini");
+    fake.dialogs.on_message = [](const test::Shown&) {
+        QDialog box; // modal, as the real message box is
+        box.exec();
+    };
+    QTimer::singleShot(0, w, [this] { w->end_program(); });
+    QCoreApplication::exec(); // the main loop, which end_program ends
+    EXPECT_FALSE(w->isVisible());
+    ASSERT_EQ(fake.dialogs.messages.size(), 1u) << "the settings write was meant to fail";
+    EXPECT_EQ(fake.dialogs.messages[0].text.rfind("Unable to write to ", 0), 0u);
 }
 
 TEST_F(MainWindowTest, SuccessReportComesOnceFromItsTimer)
