@@ -10,7 +10,7 @@ export ASAN_OPTIONS ?= detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS ?= print_stacktrace=1:halt_on_error=1
 endif
 
-.PHONY: all deps configure build run test bench install clean fuzz
+.PHONY: all deps configure build run test bench install package clean fuzz
 
 PREFIX ?= $(HOME)/.local
 
@@ -45,6 +45,10 @@ fuzz:
 
 install: build
 	cmake --install $(BUILD) --prefix $(PREFIX)
+
+# $(BUILD)/calmora_<version>_amd64.deb; install it with `sudo apt install ./$(BUILD)/calmora_*.deb`.
+package: build
+	cmake --build $(BUILD) --target package
 
 clean:
 	rm -rf $(BUILD)

@@ -19,6 +19,7 @@
 #include "settings/settings_file.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -138,9 +139,7 @@ void MainWindow::create_controls(QWidget* client)
     preview_ = new ImageView(preview_panel_);
     preview_->setObjectName(QStringLiteral("preview"));
     preview_->setGeometry(11, 10, 429, 143);
-    preview_->on_drop = [this](const std::vector<std::string>& files) {
-        guarded(*env_.dialogs, [&] { drop_files(files); });
-    };
+    preview_->on_drop = [this](const std::vector<std::string>& files) { take_drop(files); };
     preview_->on_press = [this] { start_move(); };
 
     time_slider_ = new Slider(preview_panel_);
@@ -285,6 +284,11 @@ void MainWindow::drop_files(const std::vector<std::string>& files)
     }
 }
 
+void MainWindow::take_drop(const std::vector<std::string>& files)
+{
+    guarded(*env_.dialogs, [&] { drop_files(files); });
+}
+
 void MainWindow::show_preview()
 {
     if (!media_.loaded())
@@ -326,6 +330,17 @@ void MainWindow::show_about()
 
 void MainWindow::exit()
 {
+    close();
+}
+
+void MainWindow::end_program()
+{
+    // The passes read the flag on every turn, so a job stops and cleans up.
+    cancel_flag_ = true;
+    // Told first, so that nothing modal the close may bring up (a settings
+    // file that cannot be written) holds the program: nobody may be there to
+    // answer it. exit(), not quit(): quit() only asks the windows to close.
+    QCoreApplication::exit(0);
     close();
 }
 

@@ -49,6 +49,13 @@ class MainWindow final : public QMainWindow
     void exit();
     void fix();
     void report_success();
+    // Files dropped on the preview, or named on the command line: drop_files
+    // inside the error report.
+    void take_drop(const std::vector<std::string>& files);
+    // The system asks the program to end (SIGTERM, SIGINT): a running job is
+    // cancelled as its Cancel does, every loop is told to end, and the window
+    // closes as Exit closes it, settings written.
+    void end_program();
     // The frame at the slider's time; nothing while no video is loaded.
     // Errors go on to the caller.
     void show_preview();

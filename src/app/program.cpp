@@ -30,6 +30,16 @@ Program::Program(Environment& env)
 
 Program::~Program() = default;
 
+void Program::show(const std::vector<std::string>& files)
+{
+    main->show();
+    if (files.empty())
+        return;
+    // Queued, so the load runs with the window on screen, as a drop would.
+    MainWindow* m = main.get();
+    QTimer::singleShot(0, m, [m, files] { m->take_drop(files); });
+}
+
 std::unique_ptr<Program> start(Environment& env)
 {
     QApplication::setFont(program_font());

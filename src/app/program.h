@@ -6,6 +6,8 @@
 #include "platform/environment.h"
 
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace calm {
 
@@ -18,6 +20,9 @@ struct Program
 {
     explicit Program(Environment& env);
     ~Program();
+    // Shows the main window, which reads its settings; then, from the message
+    // loop, hands the files named on the command line to its drop routine.
+    void show(const std::vector<std::string>& files = {});
     std::unique_ptr<MainWindow> main;
     std::unique_ptr<OptionsDialog> options;
     std::unique_ptr<AboutDialog> about;

@@ -4,6 +4,7 @@
 #include "child.h"
 #include "converter/runner.h"
 #include "fake_converter.h"
+#include "job/progress_dialog.h"
 #include "platform/image_view.h"
 #include "platform/slider.h"
 #include "settings/options_dialog.h"
@@ -11,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
@@ -355,6 +357,71 @@ TEST_F(MainWindowTest, DropWhileAConverterRunsIsIgnored)
     open("/v/a.mp4");
     EXPECT_TRUE(dropped_during);
     EXPECT_EQ(w->media().filename, "/v/a.mp4");
+}
+
+// What SIGTERM and SIGINT come to: the job stops and cleans up as its Cancel
+// does, and the windows go without anything left running.
+TEST_F(MainWindowTest, EndingTheProgramCancelsTheJobAndClosesTheWindows)
+{
+    const auto source = (fake.root() / "clip.mp4").string();
+    const auto target = fake.root() / "steady.mp4";
+    test::write_file(source, "source video");
+    w->show();
+    w->drop_files({source});
+    ASSERT_TRUE(w->media().loaded());
+    fake.script("on vidstabdetect\nout frame=   10 fps=0.0 q=-0.0 size=N/A time=00:00:05.00 "
+                "bitrate=N/A speed=2x\\r\ntouch calm.trf\nhang\n" +
+                video());
+    fake.clear_log();
+
+    auto* poll = new QTimer(w);
+    QObject::connect(poll, &QTimer::timeout, poll, [this, poll] {
+        const auto label = child<QLabel>(*program->progress, "step_label")->text();
+        if (!program->progress->isVisible() || !label.startsWith(QStringLiteral("Analyze")))
+            return;
+        poll->stop();
+        w->end_program();
+    });
+    poll->start(5);
+    fake.dialogs.save_answers.push_back(target.string());
+    w->fix();
+    test::wait_until([&] { return !program->progress->isVisible(); }, 2000);
+    QCoreApplication::processEvents();
+
+    EXPECT_FALSE(poll->isActive()) << "the job never got going";
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_FALSE(program->progress->isVisible());
+    EXPECT_TRUE(fake.dialogs.messages.empty());
+    std::vector<std::string> passes;
+    for (const auto& r : fake.runs())
+        for (const auto& a : r.argv)
+            for (const char* filter : {"vidstabdetect", "vidstabtransform"})
+                if (a.find(filter) != std::string::npos)
+                    passes.push_back(filter);
+    EXPECT_EQ(passes, std::vector<std::string>{"vidstabdetect"}) << "no transform pass";
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_FALSE(fs::exists(fake.root() / "calm.trf"));
+
+    // The loops were told to end; one turn of the main loop clears that for the next tests.
+    QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
+// A box the close brings up (here: the settings cannot be written) must not
+// keep a program that was told to end: nobody may be there to answer it.
+TEST_F(MainWindowTest, EndingTheProgramIsNotHeldByABoxNobodyAnswers)
+{
+    w->show();
+    fs::create_directories(fake.env.config_folder + "calmview.ini");
+    fake.dialogs.on_message = [](const test::Shown&) {
+        QDialog box; // modal, as the real message box is
+        box.exec();
+    };
+    QTimer::singleShot(0, w, [this] { w->end_program(); });
+    QCoreApplication::exec(); // the main loop, which end_program ends
+    EXPECT_FALSE(w->isVisible());
+    ASSERT_EQ(fake.dialogs.messages.size(), 1u) << "the settings write was meant to fail";
+    EXPECT_EQ(fake.dialogs.messages[0].text.rfind("Unable to write to ", 0), 0u);
 }
 
 TEST_F(MainWindowTest, SuccessReportComesOnceFromItsTimer)
