@@ -2,9 +2,9 @@
 
 #include "about/about_dialog.h"
 #include "converter/runner.h"
-#include "job/fix.h"
+#include "app/fix.h"
 #include "job/job_folder.h"
-#include "job/progress_dialog.h"
+#include "app/progress_dialog.h"
 #include "media/numbers.h"
 #include "media/probe.h"
 #include "media/timecode.h"

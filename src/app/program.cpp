@@ -3,7 +3,7 @@
 #include "about/about_dialog.h"
 #include "converter/check_converter.h"
 #include "job/job_folder.h"
-#include "job/progress_dialog.h"
+#include "app/progress_dialog.h"
 #include "main_window.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"

@@ -68,8 +68,8 @@ class StabilizationJob::Pass final : public ConverterUse
 StabilizationJob::StabilizationJob(const Environment& env, JobRequest request,
                                    const std::atomic<bool>& cancel, JobObserver& observer,
                                    AnalysisCache* cache)
-    : env_(env), request_(std::move(request)), cancel_(cancel), observer_(observer),
-      cache_(cache), converter_(converter_path(env)), started_(std::chrono::steady_clock::now())
+    : env_(env), request_(std::move(request)), cancel_(cancel), observer_(observer), cache_(cache),
+      converter_(converter_path(env)), started_(std::chrono::steady_clock::now())
 {
 }
 
@@ -106,8 +106,8 @@ bool StabilizationJob::analyse()
     const std::string trf = folder_->path() + "calm.trf";
     const std::string& source = request_.media.filename;
     const std::string filters = analysis_filters(request_.media, request_.parameters);
-    const auto key = cache_ ? analysis_key(source, request_.parameters, filters, converter_)
-                            : std::nullopt;
+    const auto key =
+        cache_ ? analysis_key(source, request_.parameters, filters, converter_) : std::nullopt;
     const double cost = cache_ ? cache_->transform_cost() : default_transform_cost;
     reused_ = key && cache_->fetch(*key, trf);
     time_left_ = std::make_unique<TimeLeft>(duration_, !reused_, cost);
@@ -143,10 +143,10 @@ bool StabilizationJob::transform()
     Pass transform(calm::Pass::transform, duration_, cancel_,
                    [this](const ProgressStep& step) { show(step); }, {source, output.path()});
     const auto started = elapsed();
-    if (!run_converter(transform,
-                       transform_command(converter_, request_.media, output.path(),
-                                         request_.parameters),
-                       code_, env_, folder_->path()) ||
+    if (!run_converter(
+            transform,
+            transform_command(converter_, request_.media, output.path(), request_.parameters),
+            code_, env_, folder_->path()) ||
         cancel_)
         return false;
     // Some progress must have been seen in the passes that ran.

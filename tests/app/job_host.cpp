@@ -2,7 +2,7 @@
 // window, with the recording dialogs, so a test can kill it mid-job.
 // Usage: calm_job_host <system folder> <runtime folder> <source> <target>
 
-#include "job/progress_dialog.h"
+#include "app/progress_dialog.h"
 #include "platform/dialogs.h"
 #include "recording_dialogs.h"
 

@@ -4,7 +4,7 @@
 #include "child.h"
 #include "converter/runner.h"
 #include "fake_converter.h"
-#include "job/progress_dialog.h"
+#include "app/progress_dialog.h"
 #include "platform/image_view.h"
 #include "platform/slider.h"
 #include "settings/options_dialog.h"

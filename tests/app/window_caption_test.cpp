@@ -8,7 +8,7 @@
 #include "app/program.h"
 #include "child.h"
 #include "fake_converter.h"
-#include "job/progress_dialog.h"
+#include "app/progress_dialog.h"
 #include "platform/qt_dialogs.h"
 #include "settings/options_dialog.h"
 

@@ -7,7 +7,7 @@
 #include "app/program.h"
 #include "child.h"
 #include "fake_converter.h"
-#include "job/progress_dialog.h"
+#include "app/progress_dialog.h"
 #include "media/video_extensions.h"
 #include "platform/image_view.h"
 #include "platform/profile.h"

@@ -1,7 +1,7 @@
 #include "child.h"
 #include "fake_converter.h"
-#include "job/fix.h"
-#include "job/progress_dialog.h"
+#include "app/fix.h"
+#include "app/progress_dialog.h"
 #include "platform/gauge.h"
 
 #include <QCoreApplication>

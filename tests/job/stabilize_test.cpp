@@ -2,8 +2,8 @@
 
 #include "child.h"
 #include "fake_converter.h"
-#include "job/fix.h"
-#include "job/progress_dialog.h"
+#include "app/fix.h"
+#include "app/progress_dialog.h"
 #include "media/probe.h"
 #include "platform/gauge.h"
 #include "shaky_clip.h"

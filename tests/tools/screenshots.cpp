@@ -6,7 +6,7 @@
 #include "app/main_window.h"
 #include "app/program.h"
 #include "child.h"
-#include "job/progress_dialog.h"
+#include "app/progress_dialog.h"
 #include "platform/gauge.h"
 #include "recording_dialogs.h"
 #include "settings/options_dialog.h"

@@ -2,7 +2,7 @@
 
 #include "platform/gauge.h"
 #include "progress_dialog.h"
-#include "target.h"
+#include "job/target.h"
 
 #include <QLabel>
 

@@ -1,7 +1,7 @@
 #include "progress_dialog.h"
 
-#include "analysis_cache.h"
-#include "time_left.h"
+#include "job/analysis_cache.h"
+#include "job/time_left.h"
 #include "platform/dialogs.h"
 #include "platform/error_report.h"
 #include "platform/fonts.h"

@@ -4,13 +4,13 @@
 // follow the passes, its caption shows the time left once it can be
 // estimated, and Cancel (or Esc) stops the running converter.
 
+#include "job/stabilization_job.h"
 #include "media/media_info.h"
 #include "platform/environment.h"
-#include "job/stabilization_job.h"
 #include "settings/parameters.h"
 
-#include <atomic>
 #include <QDialog>
+#include <atomic>
 #include <functional>
 #include <string>
 
