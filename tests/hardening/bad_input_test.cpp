@@ -472,7 +472,15 @@ TEST_F(BadInput, AConverterKilledInEitherPassFailsTheJobAndLeavesNothing)
     // Every case kills a pass that really runs: no analysis is reused.
     fake.env.cache_folder.clear();
     start();
-    const std::string source = place("shaky.mp4");
+    // Long enough that a pass still runs after its first progress line, on a
+    // busy machine too.
+    const std::string source = (media / "shaky.mp4").string();
+    test::ClipSpec shape;
+    shape.width = 160;
+    shape.height = 120;
+    shape.seconds = 40;
+    std::string log;
+    ASSERT_TRUE(test::make_shaky_clip(source, shape, &log)) << log;
     open(source);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shows);
