@@ -133,6 +133,13 @@ std::unique_ptr<Clip> Batch::prepare(int index)
     }
     {
         std::lock_guard lock(mutex_);
+        // Pipelined, it would be analysed while an earlier transform still
+        // writes it: the output would differ from one pass at a time.
+        if (targets_.count(source)) {
+            ++failed_;
+            report_.failed(state, "an earlier source of this batch has it as its target");
+            return nullptr;
+        }
         if (!targets_.insert(target).second) {
             ++failed_;
             report_.failed(state, "an earlier source of this batch has the same target " + target);
@@ -173,7 +180,9 @@ void Batch::finish(Clip& clip, bool success)
         report_.succeeded(clip.state);
     } else {
         ++failed_;
-        report_.failed(clip.state, clip.job->code());
+        // A converter that ended well but showed no progress leaves no code.
+        const std::string& code = clip.job->code();
+        report_.failed(clip.state, code.empty() ? "the converter did not process the clip" : code);
     }
 }
 
