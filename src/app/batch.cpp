@@ -61,6 +61,15 @@ class Batch
         clip.state.percent = std::clamp(step.gauge, 0, 100);
         report_.progress(clip.state);
     }
+    // Told before the converter's first report, which may come late or,
+    // for a short clip, only at its end.
+    void begin(Clip& clip)
+    {
+        std::lock_guard lock(mutex_);
+        clip.state.pass = "Analyze";
+        clip.state.percent = 0;
+        report_.progress(clip.state);
+    }
     void time_left(Clip& clip, double seconds)
     {
         std::lock_guard lock(mutex_);
@@ -199,6 +208,7 @@ void Batch::analyse_all(bool transform_too)
         auto clip = prepare(i);
         if (!clip)
             continue;
+        begin(*clip);
         if (!clip->job->analyse()) {
             finish(*clip, false);
             continue;

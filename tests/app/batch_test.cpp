@@ -222,7 +222,7 @@ TEST(Batch, TwoClipsAreSteadiedBesideOneThatIsNoVideo)
             << ran.err;
         for (int p : percents)
             EXPECT_EQ(p % 10, 0) << name;
-        EXPECT_GE(percents.size(), 5u) << name << ": most of the tenths are told\n" << ran.err;
+        EXPECT_GE(percents.size(), 2u) << name << ": the clip's start and more\n" << ran.err;
     }
 }
 
