@@ -1,5 +1,5 @@
 # Install: the program, its converter link, a desktop entry, the icon, a
-# sample clip, the man page and the copyright. The Debian package
+# sample clip, the man page, the bash completion and the copyright. The Debian package
 # (cmake/package.cmake) is made from these same rules.
 include(GNUInstallDirs)
 install(TARGETS calmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -55,4 +55,7 @@ add_custom_command(
   VERBATIM)
 add_custom_target(man_page ALL DEPENDS ${CALM_MAN_PAGE})
 install(FILES ${CALM_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# Where bash-completion loads it on demand, by the command's name.
+install(FILES ${CMAKE_SOURCE_DIR}/data/calmora.bash-completion
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions RENAME calmora)
 install(FILES ${CMAKE_SOURCE_DIR}/data/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})

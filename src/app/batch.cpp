@@ -61,6 +61,15 @@ class Batch
         clip.state.percent = std::clamp(step.gauge, 0, 100);
         report_.progress(clip.state);
     }
+    // Told before the converter's first report, which may come late or,
+    // for a short clip, only at its end.
+    void begin(Clip& clip)
+    {
+        std::lock_guard lock(mutex_);
+        clip.state.pass = "Analyze";
+        clip.state.percent = 0;
+        report_.progress(clip.state);
+    }
     void time_left(Clip& clip, double seconds)
     {
         std::lock_guard lock(mutex_);
@@ -133,6 +142,13 @@ std::unique_ptr<Clip> Batch::prepare(int index)
     }
     {
         std::lock_guard lock(mutex_);
+        // Pipelined, it would be analysed while an earlier transform still
+        // writes it: the output would differ from one pass at a time.
+        if (targets_.count(source)) {
+            ++failed_;
+            report_.failed(state, "an earlier source of this batch has it as its target");
+            return nullptr;
+        }
         if (!targets_.insert(target).second) {
             ++failed_;
             report_.failed(state, "an earlier source of this batch has the same target " + target);
@@ -173,7 +189,9 @@ void Batch::finish(Clip& clip, bool success)
         report_.succeeded(clip.state);
     } else {
         ++failed_;
-        report_.failed(clip.state, clip.job->code());
+        // A converter that ended well but showed no progress leaves no code.
+        const std::string& code = clip.job->code();
+        report_.failed(clip.state, code.empty() ? "the converter did not process the clip" : code);
     }
 }
 
@@ -190,6 +208,7 @@ void Batch::analyse_all(bool transform_too)
         auto clip = prepare(i);
         if (!clip)
             continue;
+        begin(*clip);
         if (!clip->job->analyse()) {
             finish(*clip, false);
             continue;

@@ -12,7 +12,8 @@ trap 'rm -rf "$prefix"' EXIT
 cmake --install "$build" --prefix "$prefix" >/dev/null
 for f in bin/calmora lib/calmora/calm/client.exe share/applications/calmora.desktop \
          share/icons/hicolor/scalable/apps/calmora.svg share/calmora/samples/shaky-sample.mp4 \
-         share/man/man1/calmora.1.gz share/doc/calmora/copyright; do
+         share/man/man1/calmora.1.gz share/doc/calmora/copyright \
+         share/bash-completion/completions/calmora; do
     [ -e "$prefix/$f" ] || { echo "missing after install: $f"; exit 1; }
 done
 desktop-file-validate "$prefix/share/applications/calmora.desktop"

@@ -31,6 +31,7 @@ cat >"$tmp/expected.txt" <<'EOF'
 /usr/bin/calmora
 /usr/lib/calmora/calm/client.exe -> /usr/bin/ffmpeg
 /usr/share/applications/calmora.desktop
+/usr/share/bash-completion/completions/calmora
 /usr/share/calmora/samples/shaky-sample.mp4
 /usr/share/doc/calmora/copyright
 /usr/share/icons/hicolor/scalable/apps/calmora.svg
@@ -66,9 +67,14 @@ done
 desktop-file-validate "$root/usr/share/applications/calmora.desktop"
 grep -qx 'Exec=calmora %f' "$root/usr/share/applications/calmora.desktop" || fail "Exec line"
 man -l "$root/usr/share/man/man1/calmora.1.gz" 2>&1 | tr -s ' ' >"$tmp/man.txt"
-for text in "calmora [FILE]" "calmview.ini" "/usr/lib/calmora/calm/client.exe"; do
+for text in "calmora [FILE]" "calmora --fix [OPTION]... SOURCE..." "calmview.ini" \
+            "/usr/lib/calmora/calm/client.exe"; do
     grep -qF -- "$text" "$tmp/man.txt" || fail "the man page does not say $text"
 done
+# The completion, as bash-completion would load it, offers the options of --fix.
+bash -c 'source "$1"; COMP_WORDS=(calmora --fix --ov); COMP_CWORD=2; _calmora
+         [ "${COMPREPLY[*]}" = --overwrite ]' _ "$root/usr/share/bash-completion/completions/calmora" \
+    || fail "the bash completion does not complete --ov to --overwrite"
 /usr/bin/ffmpeg -hide_banner -filters 2>/dev/null | grep vidstabdetect >/dev/null \
     || fail "/usr/bin/ffmpeg, the package's converter, lacks vid.stab"
 
