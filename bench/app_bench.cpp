@@ -10,121 +10,25 @@
 #include "app/main_window.h"
 #include "app/preview.h"
 #include "app/program.h"
+#include "bench_support.h"
 #include "child.h"
 #include "converter/runner.h"
 #include "job/commands.h"
 #include "platform/image_view.h"
 #include "platform/slider.h"
-#include "recording_dialogs.h"
 #include "settings/options_dialog.h"
-#include "shaky_clip.h"
 
 #include <QApplication>
 #include <QTest>
 #include <QWindow>
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <filesystem>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using calm::test::child;
 
-extern char** environ;
-
-namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using namespace calm::bench;
 
 namespace {
-
-double seconds_since(Clock::time_point t0)
-{
-    return std::chrono::duration<double>(Clock::now() - t0).count();
-}
-
-double own_cpu()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : (v[(v.size() - 1) / 2] + v[v.size() / 2]) / 2;
-}
-
-// Runs a command to its end with its output thrown away; the wall time.
-double run_direct(const std::vector<std::string>& argv, const std::string& folder = {})
-{
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_addopen(&fa, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 2, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&fa, 0, "/dev/null", O_RDONLY, 0);
-    if (!folder.empty())
-        posix_spawn_file_actions_addchdir_np(&fa, folder.c_str());
-    std::vector<char*> args;
-    for (const auto& a : argv)
-        args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    const auto t0 = Clock::now();
-    pid_t pid = -1;
-    if (posix_spawn(&pid, args[0], &fa, nullptr, args.data(), environ) != 0)
-        return -1;
-    int st = 0;
-    waitpid(pid, &st, 0);
-    posix_spawn_file_actions_destroy(&fa);
-    return seconds_since(t0);
-}
-
-struct Bench
-{
-    fs::path root;
-    calm::test::RecordingDialogs dialogs;
-    calm::Environment env;
-
-    Bench()
-    {
-        char tmpl[] = "/tmp/calm-bench-XXXXXX";
-        root = ::mkdtemp(tmpl);
-        fs::create_directories(root / "bin");
-        fs::create_directories(root / "lib/calmora/calm");
-        fs::create_directories(root / "out");
-        fs::create_symlink(CALM_FFMPEG, root / "lib/calmora/calm/client.exe");
-        env.program_folder = (root / "bin").string() + "/";
-        env.system_folder = (root / "lib/calmora").string();
-        env.dialogs = &dialogs;
-        env.pump = [] { QCoreApplication::processEvents(); };
-    }
-    ~Bench() { fs::remove_all(root); }
-};
-
-fs::path cached_clip(const fs::path& cache)
-{
-    fs::create_directories(cache);
-    const fs::path clip = cache / "shaky-1080p-10s.mp4";
-    if (!fs::exists(clip)) {
-        std::printf("making the 1920x1080, 10 s clip (once)...\n");
-        calm::test::ClipSpec shape;
-        shape.width = 1920;
-        shape.height = 1080;
-        shape.seconds = 10;
-        shape.jitter = 20;
-        std::string log;
-        if (!calm::test::make_shaky_clip(clip, shape, &log)) {
-            std::fprintf(stderr, "%s\n", log.c_str());
-            std::exit(1);
-        }
-    }
-    return clip;
-}
 
 // The start-up of the real program in a child of its own, ended once the
 // main window is on screen.
