@@ -58,6 +58,8 @@ void ProgressDialog::showEvent(QShowEvent* event)
 
 void ProgressDialog::reset()
 {
+    // The last job's estimate must not stand for this one.
+    setWindowTitle(QString());
     step_label_->clear();
     gauge_->set_progress(0);
 }
@@ -82,7 +84,6 @@ void ProgressDialog::start_job()
 
 void ProgressDialog::run_job()
 {
-    setWindowTitle(QString());
     JobRequest request{inputs_.media, inputs_.target.file_name, inputs_.parameters()};
     AnalysisCache cache(env_.cache_folder);
     StabilizationJob job(env_, std::move(request), inputs_.cancel_flag, *this, &cache);

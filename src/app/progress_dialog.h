@@ -39,7 +39,7 @@ class ProgressDialog final : public QDialog, private JobObserver
   public:
     ProgressDialog(Environment& env, JobInputs inputs, QWidget* parent = nullptr);
 
-    // An empty label and the gauge at 0, as each job begins.
+    // An empty caption and label and the gauge at 0, as each job begins.
     void reset();
 
     // Esc and the window manager's close mean Cancel too.

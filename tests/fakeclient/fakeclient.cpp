@@ -10,6 +10,8 @@
 //   bmp             write a 24-bit bitmap at the last argument, sized by "-s WxH"
 //   touch-last      write a small file at the last argument
 //   touch NAME      write a small file NAME in the working folder
+//   write NAME TEXT write TEXT (escapes as for out) into NAME in the working folder
+//   expect NAME TEXT end with status 3 unless NAME holds exactly TEXT
 //   exit N          end with status N
 //   hang            never end
 //   signal N        raise signal N on itself
@@ -198,7 +200,23 @@ int main(int argc, char** argv)
             std::ofstream(args.back(), std::ios::binary) << "fake output\n";
         else if (cmd == "touch")
             std::ofstream(rest, std::ios::binary) << "fake\n";
-        else if (cmd == "exit")
+        else if (cmd == "write" || cmd == "expect") {
+            const auto gap = rest.find(' ');
+            const std::string name = rest.substr(0, gap);
+            const std::string text =
+                gap == std::string::npos ? std::string() : unescaped(rest.substr(gap + 1));
+            if (cmd == "write") {
+                std::ofstream(name, std::ios::binary) << text;
+                continue;
+            }
+            std::ifstream in(name, std::ios::binary);
+            std::ostringstream held;
+            held << in.rdbuf();
+            if (!in || held.str() != text) {
+                write_all(name + ": not the expected contents\n");
+                return 3;
+            }
+        } else if (cmd == "exit")
             return std::stoi(rest);
         else if (cmd == "hang")
             for (;;)

@@ -1,7 +1,7 @@
-#include "child.h"
-#include "fake_converter.h"
 #include "app/fix.h"
 #include "app/progress_dialog.h"
+#include "child.h"
+#include "fake_converter.h"
 #include "platform/gauge.h"
 
 #include <QCoreApplication>
@@ -9,8 +9,12 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <gtest/gtest.h>
+#include <regex>
 
 using calm::test::child;
 
@@ -422,6 +426,243 @@ TEST(Job, ASecondJobStartsClean)
     rig.fix(rig.target("again.mp4"));
     EXPECT_EQ(rig.successes, 1);
     EXPECT_EQ(rig.fake.dialogs.messages.size(), 1u);
+}
+
+// Transforms as an analysis pass writes them, and a transform pass that ends
+// well only when it finds exactly these in its working folder.
+const std::string motions =
+    "VID.STAB 1\\n# fake motions\\nFrame 1 (List 1 [(LM 0 0 0 0 16 1 1)])\\n";
+const std::string writing_analysis = progress_line("00:00:05.00") + "sleep 30\n" +
+                                     progress_line("00:00:10.00") + "write calm.trf " + motions +
+                                     "\nexit 0\n";
+const std::string reading_transform = "expect calm.trf " + motions + "\n" +
+                                      progress_line("00:00:05.00") + "sleep 150\n" +
+                                      progress_line("00:00:10.00") + "touch-last\nexit 0\n";
+
+// The passes the fake converter ran since its log was cleared, in order.
+std::vector<std::string> passes_run(const Rig& rig)
+{
+    std::vector<std::string> passes;
+    for (const auto& run : rig.fake.runs()) {
+        std::string joined;
+        for (const auto& a : run.argv)
+            joined += a + " ";
+        passes.push_back(joined.find("vidstabdetect=") != std::string::npos      ? "analysis"
+                         : joined.find("vidstabtransform=") != std::string::npos ? "transform"
+                                                                                 : joined);
+    }
+    return passes;
+}
+
+const std::vector<std::string> both_passes{"analysis", "transform"};
+const std::vector<std::string> transform_only{"transform"};
+
+// The transforms files kept in the user's cache folder.
+std::vector<fs::path> kept_transforms(const Rig& rig)
+{
+    std::vector<fs::path> kept;
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator(rig.fake.env.cache_folder, ec))
+        if (e.path().extension() == ".trf")
+            kept.push_back(e.path());
+    return kept;
+}
+
+// What the progress window shows, each time it changes while jobs run.
+struct Steps
+{
+    explicit Steps(Rig& rig) : rig(rig)
+    {
+        auto* poll = new QTimer(&rig.progress);
+        QObject::connect(poll, &QTimer::timeout, poll, [this] { sample(); });
+        poll->start(1);
+    }
+    void sample()
+    {
+        const std::pair<std::string, int> now{rig.label(),
+                                              child<Gauge>(rig.progress, "gauge")->progress()};
+        if (!now.first.empty() && (seen.empty() || seen.back() != now))
+            seen.push_back(now);
+    }
+    Rig& rig;
+    std::vector<std::pair<std::string, int>> seen;
+};
+
+TEST(Job, ASecondFixWithTheSameAnalysisRunsTheTransformPassAlone)
+{
+    Rig rig;
+    rig.fake.script(script(writing_analysis, reading_transform));
+    rig.fix(rig.target());
+    ASSERT_EQ(rig.successes, 1) << testing::PrintToString(rig.fake.dialogs.message_texts());
+    ASSERT_EQ(passes_run(rig), both_passes);
+    ASSERT_EQ(kept_transforms(rig).size(), 1u);
+
+    // Nothing but what follows the analysis changes.
+    rig.fake.clear_log();
+    rig.parameters.smoothing = "20";
+    rig.parameters.zoom = "5";
+    rig.parameters.optzoom = AutoZoom::off;
+    rig.parameters.crop = Borders::black;
+    Steps steps(rig);
+    rig.fix(rig.target("again.mp4"));
+    steps.sample();
+
+    EXPECT_EQ(rig.successes, 2) << testing::PrintToString(rig.fake.dialogs.message_texts());
+    EXPECT_EQ(passes_run(rig), transform_only);
+    const auto runs = rig.fake.runs();
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_TRUE(std::any_of(runs[0].argv.begin(), runs[0].argv.end(), [](const std::string& a) {
+        return a.find("smoothing=20:") != std::string::npos;
+    })) << testing::PrintToString(runs[0].argv);
+    EXPECT_EQ(fs::path(runs[0].cwd).parent_path().string() + "/", rig.fake.env.runtime_folder);
+    EXPECT_EQ(test::read_file(rig.target("again.mp4")), "fake output\n");
+    // The transform alone spans the gauge: half the clip is half the gauge.
+    EXPECT_EQ(steps.seen,
+              (std::vector<std::pair<std::string, int>>{{"Process 00:00:05.00 ......", 50},
+                                                        {"Process 00:00:10.00 ......", 100}}));
+    EXPECT_TRUE(rig.fake.runtime_entries().empty()) << "the job folder is gone";
+    EXPECT_EQ(rig.out_files(), (std::vector<std::string>{"again.mp4", "steady.mp4"}));
+    EXPECT_EQ(kept_transforms(rig).size(), 1u);
+    EXPECT_TRUE(child_processes().empty());
+}
+
+TEST(Job, ADamagedKeptAnalysisIsRunAgain)
+{
+    const struct
+    {
+        const char* shows;
+        std::function<void(const fs::path&)> damage;
+    } cases[] = {
+        {"cut short", [](const fs::path& p) { fs::resize_file(p, 9); }},
+        {"emptied", [](const fs::path& p) { fs::resize_file(p, 0); }},
+        {"grown", [](const fs::path& p) { std::ofstream(p, std::ios::app) << "more"; }},
+        {"gone", [](const fs::path& p) { fs::remove(p); }},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.fake.script(script(writing_analysis, reading_transform));
+        rig.fix(rig.target());
+        const auto kept = kept_transforms(rig);
+        ASSERT_EQ(kept.size(), 1u) << c.shows;
+        c.damage(kept[0]);
+
+        rig.fake.clear_log();
+        rig.parameters.smoothing = "20";
+        rig.fix(rig.target("again.mp4"));
+        // The transform pass ends well only on the whole transforms.
+        EXPECT_EQ(rig.successes, 2)
+            << c.shows << testing::PrintToString(rig.fake.dialogs.message_texts());
+        EXPECT_TRUE(rig.fake.dialogs.messages.empty()) << c.shows;
+        EXPECT_EQ(passes_run(rig), both_passes) << c.shows;
+        EXPECT_EQ(test::read_file(rig.target("again.mp4")), "fake output\n") << c.shows;
+        EXPECT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), 100) << c.shows;
+
+        // The fresh analysis took the damaged one's place.
+        rig.fake.clear_log();
+        rig.fix(rig.target("third.mp4"));
+        EXPECT_EQ(rig.successes, 3) << c.shows;
+        EXPECT_EQ(passes_run(rig), transform_only) << c.shows;
+        EXPECT_EQ(kept_transforms(rig).size(), 1u) << c.shows;
+    }
+}
+
+TEST(Job, AnAnalysisThatDidNotEndWellIsNotKept)
+{
+    const std::string started = progress_line("00:00:05.00") + "write calm.trf " + motions + "\n";
+    const struct
+    {
+        const char* shows;
+        std::string analysis;
+        bool cancel;
+        int successes;
+    } cases[] = {
+        {"an error status", started + "exit 1\n", false, 0},
+        {"a failure text", started + "out x.mp4: No such file or directory\\n\nexit 0\n", false, 0},
+        {"killed by a signal", started + "signal 9\n", false, 0},
+        {"cancelled", started + "hang\n", true, 0},
+        {"no progress shown, though the transform pass saved the job",
+         "write calm.trf " + motions + "\nexit 0\n", false, 1},
+    };
+    for (const auto& c : cases) {
+        Rig rig;
+        rig.fake.script(script(c.analysis, reading_transform));
+        if (c.cancel)
+            rig.cancel_when([&] { return rig.label().rfind("Analyze", 0) == 0; });
+        rig.fix(rig.target());
+        EXPECT_EQ(rig.successes, c.successes) << c.shows;
+        EXPECT_EQ(rig.cancel_flag.load(), c.cancel) << c.shows;
+        EXPECT_TRUE(kept_transforms(rig).empty()) << c.shows;
+
+        rig.fake.clear_log();
+        rig.fake.dialogs.messages.clear();
+        rig.fake.script(script(writing_analysis, reading_transform));
+        rig.fix(rig.target("again.mp4"));
+        EXPECT_EQ(rig.successes, c.successes + 1) << c.shows;
+        EXPECT_TRUE(rig.fake.dialogs.messages.empty()) << c.shows;
+        EXPECT_EQ(passes_run(rig), both_passes) << c.shows;
+        EXPECT_EQ(kept_transforms(rig).size(), 1u) << c.shows;
+        EXPECT_TRUE(child_processes().empty()) << c.shows;
+    }
+}
+
+// Records the caption each time the window is shown and each time it changes.
+struct Captions final : QObject
+{
+    explicit Captions(Rig& rig) : rig(rig)
+    {
+        rig.progress.installEventFilter(this);
+        QObject::connect(&rig.progress, &QWidget::windowTitleChanged, this,
+                         [this](const QString& title) {
+                             changes.push_back({this->rig.label(), title.toStdString()});
+                         });
+    }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show)
+            at_show.push_back(rig.progress.windowTitle().toStdString());
+        return false;
+    }
+    Rig& rig;
+    std::vector<std::string> at_show;
+    std::vector<std::pair<std::string, std::string>> changes; // the label then, the caption
+};
+
+TEST(ProgressWindow, TheCaptionShowsTheTimeLeftOnceItCanBeEstimated)
+{
+    Rig rig;
+    Captions captions(rig);
+    // Reports spread over more than the 2 s an estimate needs.
+    const std::string slow_analysis =
+        progress_line("00:00:01.00") + "sleep 700\n" + progress_line("00:00:02.00") +
+        "sleep 700\n" + progress_line("00:00:03.00") + "sleep 700\n" +
+        progress_line("00:00:04.00") + "sleep 100\n" + progress_line("00:00:05.00") +
+        "write calm.trf " + motions + "\nexit 0\n";
+    rig.fake.script(script(slow_analysis, reading_transform));
+    rig.fix(rig.target());
+    ASSERT_EQ(rig.successes, 1) << testing::PrintToString(rig.fake.dialogs.message_texts());
+
+    const std::regex estimate("about [1-9][0-9]* (s|min) left");
+    EXPECT_EQ(captions.at_show, std::vector<std::string>{""});
+    bool estimated = false;
+    for (const auto& [label, caption] : captions.changes) {
+        if (caption.empty())
+            continue;
+        estimated = true;
+        EXPECT_TRUE(std::regex_match(caption, estimate)) << caption;
+        EXPECT_NE(label, "Analyze 00:00:01.00 ......") << "one report gives no rate";
+    }
+    EXPECT_TRUE(estimated) << testing::PrintToString(captions.changes);
+
+    // The next job starts without the last one's estimate, and its transform
+    // pass alone reports over too short a time for one.
+    captions.changes.clear();
+    rig.fake.clear_log();
+    rig.parameters.smoothing = "20";
+    rig.fix(rig.target("again.mp4"));
+    ASSERT_EQ(rig.successes, 2);
+    ASSERT_EQ(passes_run(rig), transform_only);
+    EXPECT_EQ(captions.at_show, (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(rig.progress.windowTitle().toStdString(), "");
 }
 
 TEST(Fix, RefusesWithoutTouchingTheJob)

@@ -1,9 +1,9 @@
 // The whole job with Debian's real converter on clips the tests make.
 
-#include "child.h"
-#include "fake_converter.h"
 #include "app/fix.h"
 #include "app/progress_dialog.h"
+#include "child.h"
+#include "fake_converter.h"
 #include "media/probe.h"
 #include "platform/gauge.h"
 #include "shaky_clip.h"
@@ -12,7 +12,9 @@
 #include <QTimer>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sstream>
 
 using calm::test::child;
 
@@ -60,6 +62,32 @@ struct RealRig
 
     std::vector<std::string> out_files() const { return test::file_names_in(out); }
 
+    // Puts the real converter behind a script that logs each command line.
+    void log_converter_runs()
+    {
+        fs::remove(folder.converter());
+        test::write_file(folder.converter(), "#!/bin/sh\nprintf '%s\\n' \"$*\" >> '" +
+                                                 converter_log.string() + "'\nexec '" +
+                                                 test::ffmpeg_path() + "' \"$@\"\n");
+        fs::permissions(folder.converter(), fs::perms::owner_all);
+    }
+
+    // The passes the converter ran since the last call, in order.
+    std::vector<std::string> passes_run()
+    {
+        std::vector<std::string> passes;
+        std::istringstream in(test::read_file(converter_log));
+        for (std::string line; std::getline(in, line);) {
+            if (line.find("vidstabdetect=") != std::string::npos)
+                passes.push_back("analysis");
+            else if (line.find("vidstabtransform=") != std::string::npos)
+                passes.push_back("transform");
+        }
+        fs::remove(converter_log);
+        return passes;
+    }
+
+    fs::path converter_log = folder.root() / "converter.log";
     bool made = false;
     bool loaded = false;
 };
@@ -181,6 +209,48 @@ TEST(Stabilize, TheTripodHoldsAStillSceneWhereSmoothingFollowsTheDrift)
     EXPECT_GT(drift_smoothed, 4.0) << "smoothing alone follows the slow drift";
     EXPECT_LE(2 * drift_tripod, drift_smoothed);
     EXPECT_LT(drift_tripod, 2.0) << "the tripod holds the first view";
+}
+
+TEST(Stabilize, ASecondFixOfTheClipReusesItsAnalysis)
+{
+    RealRig rig;
+    ASSERT_TRUE(rig.made && rig.loaded);
+    rig.log_converter_runs();
+    stabilized(rig, Parameters{}, "first.mp4");
+    ASSERT_EQ(rig.passes_run(), (std::vector<std::string>{"analysis", "transform"}));
+
+    // Only the smoothing changed: the kept analysis serves the transform pass.
+    Parameters smoother;
+    smoother.smoothing = "20";
+    const auto steady = stabilized(rig, smoother, "smoother.mp4");
+    EXPECT_EQ(rig.passes_run(), std::vector<std::string>{"transform"});
+    EXPECT_EQ(child<Gauge>(rig.progress, "gauge")->progress(), 100);
+    const auto shaky = test::read_frames(rig.clip, 320, 240);
+    const double motion_before = test::mean_global_motion(shaky);
+    const double motion_after = test::mean_global_motion(steady);
+    std::printf("global motion %.2f -> %.2f px from the kept analysis\n", motion_before,
+                motion_after);
+    EXPECT_GT(motion_before, 4.0) << "the clip must be shaky to show anything";
+    EXPECT_LE(2 * motion_after, motion_before);
+    EXPECT_EQ(rig.out_files(), (std::vector<std::string>{"first.mp4", "smoother.mp4"}));
+
+    // A change in what the analysis looks at makes it run again.
+    const struct
+    {
+        const char* shows;
+        std::function<void(Parameters&)> change;
+    } cases[] = {
+        {"another shakiness", [](Parameters& p) { p.shakiness = "8"; }},
+        {"the tripod", [](Parameters& p) { p.tripod = true; }},
+        {"another accuracy", [](Parameters& p) { p.accuracy = "9"; }},
+    };
+    for (const auto& c : cases) {
+        Parameters changed = smoother;
+        c.change(changed);
+        stabilized(rig, changed, (std::string(c.shows) + ".mp4").c_str());
+        EXPECT_EQ(rig.passes_run(), (std::vector<std::string>{"analysis", "transform"})) << c.shows;
+    }
+    EXPECT_TRUE(test::child_processes().empty());
 }
 
 TEST(Stabilize, BlackBordersShowOnlyWhenAskedForWithoutAutomaticZoom)
