@@ -129,9 +129,9 @@ struct Sandbox
 
 test::ClipSpec small_clip()
 {
-    test::ClipSpec spec;
-    spec.seconds = 2;
-    return spec;
+    test::ClipSpec shape;
+    shape.seconds = 2;
+    return shape;
 }
 
 std::vector<std::string> lines_of(const std::string& text)
